@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Thin wrapper over qvcryptlib: a keyed byte transform (the same call enciphers and deciphers)
+// and a text layer that turns a string into one printable line and back. All instances drive
+// the library's single keyed state.
+class CCipher
+{
+public:
+    static constexpr qsizetype MaxSecureLength = 16777215;
+    static inline const QString ErrorPrefix = QStringLiteral("ERR: ");
+
+    bool Initilize(const QByteArray &key, qint16 mode = 0);
+    bool Initilize(const QString &key, qint16 mode = 0);
+    void Clear();
+    QByteArray Cipher(const QByteArray &data);
+    // Hot path: transforms n bytes from input into output (which may be the same buffer).
+    void Cipher(const char *input, qsizetype n, char *output);
+
+    QByteArray SecureString(const QByteArray &data, const QByteArray &key);
+    QString SecureString(const QString &data, const QString &key);
+    QByteArray DeSecureString(const QByteArray &text, const QByteArray &key);
+    QString DeSecureString(const QString &text, const QString &key);
+};

@@ -1,0 +1,186 @@
+#include "qvcryptlib.h"
+
+#include <openssl/evp.h>
+#include <sodium.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr unsigned char kSalt[crypto_pwhash_SALTBYTES] = {'v', 'a', 'u', 'l', 'n', 'i', 'x', '-',
+                                                          'q', 'v', 'c', 'r', 'y', 'p', 't', '1'};
+static_assert(sizeof(kSalt) == 16);
+constexpr unsigned long long kOpsLimit = 2;
+constexpr size_t kMemLimit = 67108864;
+constexpr size_t kKeyBytes = 32;
+constexpr int kCacheSlots = 8;
+constexpr char kClearKey = '*';
+
+// Derived keys of passwords seen in this process, found by a keyed hash of the password so the
+// password itself is never kept. Lives in guarded, locked memory and is wiped at exit.
+struct CacheSlot
+{
+    unsigned char fingerprint[crypto_generichash_BYTES];
+    unsigned char key[kKeyBytes];
+    uint64_t lastUse;
+    bool used;
+};
+
+struct SecretArea
+{
+    unsigned char fingerprintKey[crypto_generichash_KEYBYTES];
+    unsigned char currentKey[kKeyBytes];
+    CacheSlot slots[kCacheSlots];
+};
+
+class CipherState
+{
+public:
+    CipherState()
+    {
+        if (sodium_init() < 0)
+            std::abort();
+        secrets = static_cast<SecretArea *>(sodium_malloc(sizeof(SecretArea)));
+        if (!secrets)
+            std::abort();
+        sodium_memzero(secrets, sizeof(SecretArea));
+        randombytes_buf(secrets->fingerprintKey, sizeof secrets->fingerprintKey);
+        ctx = EVP_CIPHER_CTX_new();
+        if (!ctx)
+            std::abort();
+    }
+
+    ~CipherState()
+    {
+        EVP_CIPHER_CTX_free(ctx);
+        sodium_free(secrets); // wipes before freeing
+    }
+
+    void key(const char *bytes, int32_t length)
+    {
+        if (!bytes || length < 0)
+            length = 0;
+        deriveKey(reinterpret_cast<const unsigned char *>(bytes), size_t(length));
+        const unsigned char iv[16] = {}; // block counter 0, nonce of 12 zero bytes
+        if (EVP_EncryptInit_ex(ctx, EVP_chacha20(), nullptr, secrets->currentKey, iv) != 1)
+            std::abort();
+        keyed = true;
+    }
+
+    void transform(const char *input, int32_t n, char *output)
+    {
+        if (!keyed)
+            key(&kClearKey, 1);
+        int outLength = 0;
+        if (EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char *>(output), &outLength,
+                              reinterpret_cast<const unsigned char *>(input), n) != 1 ||
+            outLength != n)
+            std::abort();
+    }
+
+    uint64_t derivations = 0;
+    std::mutex lock;
+
+private:
+    void deriveKey(const unsigned char *password, size_t length)
+    {
+        unsigned char fingerprint[crypto_generichash_BYTES];
+        crypto_generichash(fingerprint, sizeof fingerprint, password, length,
+                           secrets->fingerprintKey, sizeof secrets->fingerprintKey);
+        ++clock;
+        CacheSlot *victim = &secrets->slots[0];
+        for (CacheSlot &slot : secrets->slots) {
+            if (slot.used &&
+                sodium_memcmp(slot.fingerprint, fingerprint, sizeof fingerprint) == 0) {
+                slot.lastUse = clock;
+                std::memcpy(secrets->currentKey, slot.key, kKeyBytes);
+                sodium_memzero(fingerprint, sizeof fingerprint);
+                return;
+            }
+            if (!slot.used || (victim->used && slot.lastUse < victim->lastUse))
+                victim = &slot;
+        }
+        if (crypto_pwhash(secrets->currentKey, kKeyBytes, reinterpret_cast<const char *>(password),
+                          length, kSalt, kOpsLimit, kMemLimit, crypto_pwhash_ALG_ARGON2ID13) != 0)
+            std::abort(); // out of memory: no safe way to go on keying
+        ++derivations;
+        std::memcpy(victim->fingerprint, fingerprint, sizeof fingerprint);
+        std::memcpy(victim->key, secrets->currentKey, kKeyBytes);
+        victim->lastUse = clock;
+        victim->used = true;
+        sodium_memzero(fingerprint, sizeof fingerprint);
+    }
+
+    SecretArea *secrets = nullptr;
+    EVP_CIPHER_CTX *ctx = nullptr;
+    uint64_t clock = 0;
+    bool keyed = false;
+};
+
+CipherState &state()
+{
+    static CipherState instance;
+    return instance;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t InitCipher(const char *key, int32_t keyLength, int32_t /*mode*/)
+{
+    CipherState &s = state();
+    std::lock_guard guard(s.lock);
+    s.key(key, keyLength);
+    return 0;
+}
+
+int32_t CipherBuffer(const char *input, int32_t n, char *output)
+{
+    if (n <= 0)
+        return 0;
+    CipherState &s = state();
+    std::lock_guard guard(s.lock);
+    s.transform(input, n, output);
+    return n;
+}
+
+int32_t EncodeText(const char *input, int32_t n, char *output)
+{
+    if (n <= 0)
+        return 0;
+    (void)state(); // sodium_init
+    const size_t encodedLength =
+        sodium_base64_encoded_len(size_t(n), sodium_base64_VARIANT_ORIGINAL);
+    // The caller's buffer has no room for the terminator when n is not a multiple of 3.
+    std::vector<char> text(encodedLength);
+    sodium_bin2base64(text.data(), text.size(), reinterpret_cast<const unsigned char *>(input),
+                      size_t(n), sodium_base64_VARIANT_ORIGINAL);
+    const size_t written = encodedLength - 1;
+    std::memcpy(output, text.data(), written);
+    return int32_t(written);
+}
+
+int32_t DecodeText(const char *input, int32_t m, char *output)
+{
+    if (m <= 0)
+        return 0;
+    (void)state();
+    size_t written = 0;
+    if (sodium_base642bin(reinterpret_cast<unsigned char *>(output), size_t(m), input, size_t(m),
+                          nullptr, &written, nullptr, sodium_base64_VARIANT_ORIGINAL) != 0)
+        return 0;
+    return int32_t(written);
+}
+
+uint64_t QvcryptDerivationCount(void)
+{
+    CipherState &s = state();
+    std::lock_guard guard(s.lock);
+    return s.derivations;
+}
+}

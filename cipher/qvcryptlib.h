@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+// The keyed byte transform and text encoding behind CCipher. One keyed state per process.
+extern "C" {
+
+// (Re)keys the process-wide stream from the key bytes; the mode is accepted and ignored.
+int32_t InitCipher(const char *key, int32_t keyLength, int32_t mode);
+
+// XORs n bytes with the keystream at the current stream position; returns n.
+int32_t CipherBuffer(const char *input, int32_t n, char *output);
+
+// Base64 (RFC 4648, padded) of n bytes; output holds 4 * (n / 3 + 1) characters. Returns the
+// number of characters written.
+int32_t EncodeText(const char *input, int32_t n, char *output);
+
+// Inverts EncodeText into at most m bytes; returns the number of bytes written, 0 for text that
+// is not valid Base64.
+int32_t DecodeText(const char *input, int32_t m, char *output);
+
+// How many key derivations this process has run (the cache avoids repeats).
+uint64_t QvcryptDerivationCount(void);
+}

@@ -1,0 +1,816 @@
+#include "engine/CCipherBlock.h"
+
+#include "engine/ConvLong.h"
+#include "engine/FileSync.h"
+#include "shell/Global.h"
+#include "shell/Prompt.h"
+#include "shell/VaulnixError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Leaves the process-wide cipher state unkeyed from the password whatever way we leave.
+struct ClearOnExit
+{
+    CCipher &cipher;
+    ~ClearOnExit() { cipher.Clear(); }
+};
+
+QString withSlash(QString path)
+{
+    path = QDir::fromNativeSeparators(path);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+QString entryToPath(const QString &entry)
+{
+    QString path = entry;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool matchesPattern(const QString &name, const QString &pattern)
+{
+    if (pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
+        return true;
+    static QHash<QString, QRegularExpression> cache;
+    auto it = cache.find(pattern);
+    if (it == cache.end()) {
+        it = cache.insert(
+            pattern,
+            QRegularExpression(QRegularExpression::wildcardToRegularExpression(
+                                   pattern, QRegularExpression::UnanchoredWildcardConversion),
+                               QRegularExpression::CaseInsensitiveOption));
+    }
+    return it->match(name).hasMatch();
+}
+
+void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatFails)
+{
+    qint64 done = 0;
+    while (done < n) {
+        const qint64 got = file.read(buffer + done, n - done);
+        if (got <= 0)
+            throw VaulnixError(whatFails);
+        done += got;
+    }
+}
+
+void writeAll(QFileDevice &file, const char *data, qint64 n, const QString &name)
+{
+    if (file.write(data, n) != n)
+        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(name, file.errorString()));
+}
+
+void writeAll(QFileDevice &file, const QByteArray &data, const QString &name)
+{
+    writeAll(file, data.constData(), data.size(), name);
+}
+
+void removeExisting(const QString &path)
+{
+    QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    QFile file(path);
+    if (!file.remove())
+        throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+CCipherBlock::CCipherBlock(QObject *parent)
+    : QObject(parent)
+{}
+
+CCipherBlock::~CCipherBlock() = default;
+
+void CCipherBlock::setPump(std::function<void()> pump)
+{
+    pumpMessages = std::move(pump);
+}
+
+void CCipherBlock::setClock(CTick::Clock clock)
+{
+    rateTick = CTick(std::move(clock));
+}
+
+void CCipherBlock::pump()
+{
+    if (pumpMessages)
+        pumpMessages();
+}
+
+bool CCipherBlock::stopRequested() const
+{
+    return Global::StopRequested.load() != 0;
+}
+
+qint32 CCipherBlock::rate(qint64 milliseconds) const
+{
+    if (milliseconds < 1000)
+        return qint32(rateBytes);
+    // nearbyint rounds ties to even under the default rounding mode
+    return qint32(std::nearbyint(double(rateBytes) / (double(milliseconds) / 1000.0)));
+}
+
+// ---- Reading --------------------------------------------------------------------------------
+
+qint16 CCipherBlock::ViewBlock(const QString &BlockFile, const QString &Password)
+{
+    cipher.Initilize(Password, 0);
+    const qint16 result = ProcessBlock(BlockFile);
+    if (result != 1)
+        cipher.Clear();
+    readHandle.reset();
+    return result;
+}
+
+qint16 CCipherBlock::ProcessBlock(const QString &BlockFile)
+{
+    readHandle.reset();
+    if (BlockFile.isEmpty())
+        return 1;
+    auto box = std::make_unique<QFile>(BlockFile);
+    if (!QFileInfo(BlockFile).isFile() || !box->open(QIODevice::ReadOnly))
+        return 1;
+    auto header = readHeader(*box);
+    if (!header)
+        return 1;
+    applyHeader(std::move(*header));
+    readHandle = std::move(box);
+    return 0;
+}
+
+std::optional<BoxHeader> CCipherBlock::readHeader(QFile &box)
+{
+    return BoxHeader::read(box, box.size(), cipher);
+}
+
+void CCipherBlock::applyHeader(BoxHeader header)
+{
+    blockName = QString::fromUtf8(header.name);
+    rootPath = header.rootName;
+    directories = std::move(header.directories);
+    files = std::move(header.records);
+    offsets = std::move(header.offsets);
+    headerLength = header.headerLength;
+    totalBytes = header.payload;
+}
+
+void CCipherBlock::ParseDirBlock(const QByteArray &block)
+{
+    directories.clear();
+    rootPath.clear();
+    const QList<QByteArrayView> entries = BoxHeader::splitDirectoryBlock(block);
+    for (const QByteArrayView entry : entries)
+        directories.append(QString::fromUtf8(entry).toLower());
+    if (!entries.isEmpty())
+        rootPath = QString::fromUtf8(entries.first());
+}
+
+void CCipherBlock::ParseFileBlock(const QByteArray &block)
+{
+    files = BoxHeader::splitFileTable(block);
+}
+
+void CCipherBlock::ParseBlockInfo(qint32 Index, QString &BlockFile, QString &FilePath,
+                                  qint32 &FileSize)
+{
+    if (stopRequested())
+        return;
+    if (Index < 0 || Index >= files.size())
+        throw VaulnixError(QStringLiteral("There is no file number %1 in the box").arg(Index + 1));
+    const BoxHeader::Record record = BoxHeader::decode(files.at(Index));
+    BlockFile = QString::fromUtf8(record.name);
+    FilePath = record.folderIndex >= 2 && record.folderIndex <= directories.size()
+                   ? directories.at(record.folderIndex - 1)
+                   : QString();
+    FileSize = record.size;
+}
+
+// ---- Scanning -------------------------------------------------------------------------------
+
+QString CCipherBlock::GetPathFromFile(const QString &Pathname)
+{
+    const qsizetype slash = Pathname.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : Pathname.left(slash + 1);
+}
+
+void CCipherBlock::CreateAllFolders(const QString &mPathToCheck)
+{
+    const QString path = QDir::fromNativeSeparators(mPathToCheck);
+    for (qsizetype i = path.indexOf(QLatin1Char('/'), 1); i > 0;
+         i = path.indexOf(QLatin1Char('/'), i + 1)) {
+        const QString prefix = path.left(i);
+        if (QFileInfo::exists(prefix) || QFileInfo(prefix).isSymLink())
+            continue;
+        if (!QDir().mkdir(prefix))
+            throw VaulnixError(QStringLiteral("Cannot create the folder %1").arg(prefix));
+    }
+}
+
+void CCipherBlock::AddDir(const QString &Path, bool bForceAdd)
+{
+    QString rel = Path.toLower();
+    const QString root = rootPath.toLower();
+    if (!root.isEmpty() && rel.startsWith(root))
+        rel.remove(0, root.size());
+    if (rel.isEmpty() && !bForceAdd)
+        return;
+    rel.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    auto found = directoryIndex.constFind(rel);
+    qint32 index;
+    if (found == directoryIndex.cend()) {
+        directories.append(rel);
+        directoryFolders.append(QStringList());
+        index = qint32(directories.size());
+        directoryIndex.insert(rel, index);
+        dirChars += rel.toUtf8().size();
+        ++dirCount;
+    } else {
+        index = *found;
+    }
+    QStringList &real = directoryFolders[index - 1];
+    if (!real.contains(Path))
+        real.append(Path);
+}
+
+qint32 CCipherBlock::GetPathNumber(const QString &Path) const
+{
+    QString rel = Path.toLower();
+    const QString root = rootPath.toLower();
+    if (!root.isEmpty() && rel.startsWith(root))
+        rel.remove(0, root.size());
+    if (rel.isEmpty())
+        return 0;
+    rel.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return directoryIndex.value(rel, 0);
+}
+
+QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, bool RecurseDirs)
+{
+    Path = withSlash(Path);
+    QStringList result;
+    const QStringList patterns = filespec.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QFileInfoList entries =
+        QDir(Path).entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &pattern : patterns) {
+        for (const QFileInfo &entry : entries) {
+            const QString name = entry.fileName();
+            if (!matchesPattern(name, pattern))
+                continue;
+            const QString full = Path + name;
+            if (!excludedPath.isEmpty() && name == fileNameOf(excludedPath) &&
+                entry == QFileInfo(excludedPath))
+                continue; // the box being written
+            if (name.contains(QLatin1Char('\\')))
+                throw VaulnixError(
+                    QStringLiteral("The name of %1 holds \"\\\", which a box cannot store")
+                        .arg(full));
+            result.append(full);
+            scannedSizes.push_back(entry.size());
+            AddDir(Path);
+            const qint32 folder = GetPathNumber(Path);
+            if (folder >= 2) {
+                const QString key = directories.at(folder - 1) + QLatin1Char('\0') + name;
+                const QString owner = entryOwner.value(key);
+                if (!owner.isEmpty() && owner != Path)
+                    throw VaulnixError(
+                        QStringLiteral("The folders %1 and %2 differ only in letter case and both "
+                                       "hold %3; they would overwrite each other in the box")
+                            .arg(owner, Path, name));
+                entryOwner.insert(key, Path);
+            }
+            emit AddingToBlock(full);
+            pump();
+            if (stopRequested())
+                return result;
+        }
+    }
+    if (!RecurseDirs)
+        return result;
+
+    QStringList subfolders;
+    const QFileInfoList folders =
+        QDir(Path).entryInfoList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &folder : folders) {
+        if (folder.fileName().contains(QLatin1Char('\\')))
+            throw VaulnixError(QStringLiteral("The name of the folder %1 holds \"\\\", which a box "
+                                              "cannot store")
+                                   .arg(folder.filePath()));
+        subfolders.append(Path + folder.fileName());
+        pump();
+        if (stopRequested())
+            return result;
+    }
+    for (const QString &subfolder : std::as_const(subfolders)) {
+        result += GetAllFiles(subfolder, filespec, true);
+        if (stopRequested())
+            return result;
+    }
+    return result;
+}
+
+QStringList CCipherBlock::GetDirectories(const QString &Path, qint32 Attributes,
+                                         bool IncludePath) const
+{
+    const QString p = withSlash(Path);
+    QDir::Filters filters = QDir::Dirs | QDir::NoDotAndDotDot;
+    if (Attributes & 2)
+        filters |= QDir::Hidden;
+    if (Attributes & 4)
+        filters |= QDir::System;
+    QStringList result;
+    for (const QString &name : QDir(p).entryList(filters, QDir::Name))
+        result.append(IncludePath ? p + name : name);
+    return result;
+}
+
+// ---- Writing --------------------------------------------------------------------------------
+
+qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockName,
+                                 const QString &Password, const QString &Path, qint16 /*Shread*/)
+{
+    rateBytes = 0;
+    cipher.Initilize(Password, 0);
+    ClearOnExit clear{cipher};
+
+    QString folder =
+        QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(Path)).absoluteFilePath());
+    if (folder.endsWith(QLatin1Char('/')) && folder.size() > 1)
+        folder.chop(1);
+    if (!QFileInfo(folder).isDir())
+        throw VaulnixError(QStringLiteral("The folder %1 was not found").arg(folder));
+    const QString rootName = fileNameOf(folder);
+    rootPath = withSlash(folder);
+
+    directories = {rootName};
+    directoryIndex = {{rootName, 1}};
+    directoryFolders = {QStringList{rootPath}};
+    entryOwner.clear();
+    dirChars = rootName.toUtf8().size();
+    dirCount = 1;
+    scannedSizes.clear();
+    excludedPath = QFileInfo(BlockFile).absoluteFilePath();
+
+    fileList = GetAllFiles(rootPath, QStringLiteral("*.*"), true);
+    excludedPath.clear();
+    if (stopRequested())
+        return 0;
+
+    std::vector<PackedFile> packed;
+    packed.reserve(fileList.size());
+    for (qsizetype i = 0; i < fileList.size(); ++i) {
+        const QString &path = fileList.at(i);
+        packed.push_back({path, scannedSizes[i], GetPathNumber(GetPathFromFile(path))});
+    }
+    scannedSizes.clear();
+    return writeBox(BlockFile, BlockName, Password, packed, true);
+}
+
+qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &BlockName,
+                                  const QString &Password, const QString &Files, qint16 /*Shread*/)
+{
+    rateBytes = 0;
+    cipher.Initilize(Password, 0);
+    ClearOnExit clear{cipher};
+
+    rootPath.clear();
+    dirCount = 0;
+    dirChars = 0;
+    directories.clear();
+    directoryIndex.clear();
+    directoryFolders.clear();
+    fileList = Files.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+
+    const QFileInfo box(BlockFile);
+    std::vector<PackedFile> packed;
+    packed.reserve(fileList.size());
+    QHash<QString, QString> names;
+    for (const QString &path : std::as_const(fileList)) {
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink())
+            throw VaulnixError(QStringLiteral("The file %1 was not found").arg(path));
+        if (info.isSymLink() || !info.isFile())
+            throw VaulnixError(
+                QStringLiteral("%1 is not a regular file; only regular files can be packed")
+                    .arg(path));
+        if (info == box)
+            throw VaulnixError(QStringLiteral("%1 is the box being written").arg(path));
+        const QString name = info.fileName();
+        if (name.contains(QLatin1Char('\\')))
+            throw VaulnixError(
+                QStringLiteral("The name of %1 holds \"\\\", which a box cannot store").arg(path));
+        const QString other = names.value(name);
+        if (!other.isEmpty())
+            throw VaulnixError(QStringLiteral("%1 and %2 have the same name and would overwrite "
+                                              "each other when the box is extracted")
+                                   .arg(other, path));
+        names.insert(name, path);
+        packed.push_back({path, info.size(), 0});
+    }
+    return writeBox(BlockFile, BlockName, Password, packed, false);
+}
+
+void CCipherBlock::checkLimits(const QString &BlockName,
+                               const std::vector<PackedFile> &packed) const
+{
+    if (BlockName.toUtf8().size() > MaxNameBytes)
+        throw VaulnixError(QStringLiteral("The box name \"%1\" is longer than %2 bytes")
+                               .arg(BlockName)
+                               .arg(MaxNameBytes));
+    if (dirCount > MaxFolderIndex)
+        throw VaulnixError(QStringLiteral("%1 holds files in %2 folders; a box holds at most %3")
+                               .arg(rootPath)
+                               .arg(dirCount)
+                               .arg(MaxFolderIndex));
+    if (dirChars + dirCount > BoxHeader::MaxBytes)
+        throw VaulnixError(
+            QStringLiteral("The folder names of %1 are too long for one box").arg(rootPath));
+    qint64 total = 0;
+    qint64 table = 0;
+    for (const PackedFile &file : packed) {
+        if (file.size > BoxHeader::MaxBytes)
+            throw VaulnixError(
+                QStringLiteral("%1 is 2 GiB or larger, more than a box can hold").arg(file.path));
+        total += file.size;
+        table += 6 + fileNameOf(file.path).toUtf8().size() + 4;
+    }
+    if (total > BoxHeader::MaxBytes)
+        throw VaulnixError(
+            QStringLiteral("The files add up to 2 GiB or more, more than one box can hold"));
+    if (table > BoxHeader::MaxBytes)
+        throw VaulnixError(QStringLiteral("Too many files for one box"));
+}
+
+qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName,
+                              const QString &Password, std::vector<PackedFile> &packed,
+                              bool folderBox)
+{
+    checkLimits(BlockName, packed);
+    emit CreatingBlock();
+    const qint64 d = folderBox ? std::max<qint64>(dirChars + dirCount, 0) : 0;
+
+    CreateAllFolders(BlockFile);
+    // Written beside the target and renamed over it only when complete; a stop or an error
+    // leaves an existing box as it was.
+    QSaveFile box(BlockFile);
+    box.setDirectWriteFallback(false);
+    if (!box.open(QIODevice::WriteOnly))
+        throw VaulnixError(
+            QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
+
+    const QByteArray name = BlockName.toUtf8();
+    writeAll(box, cipher.Cipher(QByteArray(1, BoxHeader::Marker)), BlockFile);
+    writeAll(box, QByteArray(1, char(quint8(name.size()))), BlockFile);
+    writeAll(box, cipher.Cipher(name), BlockFile);
+    writeAll(box, ConvLong::LongToStr(qint32(d)), BlockFile);
+    if (folderBox) {
+        for (qsizetype i = 0; i < directories.size(); ++i) {
+            writeAll(box, cipher.Cipher(directories.at(i).toUtf8() + '\0'), BlockFile);
+            if ((i + 1) % 10 == 0)
+                pump();
+            if (stopRequested())
+                return 0;
+        }
+    }
+
+    const qint64 tablePosition = box.pos();
+    writeAll(box, QByteArrayLiteral("!!!!"), BlockFile);
+    totalBytes = 0;
+    bytesDone = 0;
+    qint64 tableLength = 0;
+    const qint32 count = qint32(packed.size());
+    for (qint32 i = 0; i < count; ++i) {
+        const PackedFile &file = packed[size_t(i)];
+        QByteArray record = ConvLong::IntToStr(file.folderIndex) +
+                            ConvLong::LongToStr(qint32(file.size)) + fileNameOf(file.path).toUtf8();
+        if (i + 1 < count)
+            record += BoxHeader::Separator.toByteArray();
+        writeAll(box, cipher.Cipher(record), BlockFile);
+        tableLength += record.size();
+        totalBytes += file.size;
+        if (stopRequested())
+            return 0;
+        emit BuildingHeader(i + 1, count);
+        if ((i + 1) % 10 == 0)
+            pump();
+    }
+
+    emit CreatingFileBlock();
+    rateTick.StartTick();
+    for (const PackedFile &file : packed) {
+        if (stopRequested())
+            return 0;
+        cipher.Initilize(Password, 0);
+        AddFileBlock(file, box);
+    }
+    if (stopRequested())
+        return 0;
+
+    if (!box.seek(tablePosition))
+        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(BlockFile, box.errorString()));
+    writeAll(box, ConvLong::LongToStr(qint32(tableLength)), BlockFile);
+    if (!box.commit())
+        throw VaulnixError(
+            QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, box.errorString()));
+
+    if (Global::DialogShred == 1 && !stopRequested()) {
+        verifyBox(BlockFile, Password, packed);
+        QStringList paths;
+        paths.reserve(qsizetype(packed.size()));
+        for (const PackedFile &file : packed)
+            paths.append(file.path);
+        shredFiles(paths);
+        if (folderBox)
+            removePackedFolders();
+    }
+    rateTick.StopTick();
+    return 1;
+}
+
+void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
+{
+    QFile source(file.path);
+    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw VaulnixError(
+            QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
+    const QString changed =
+        QStringLiteral("%1 changed while it was packed; the box was not written").arg(file.path);
+    QByteArray buffer(qsizetype(std::min(file.size, ChunkBytes)), Qt::Uninitialized);
+    qint64 left = file.size;
+    while (left > 0 && !stopRequested()) {
+        const qint64 n = std::min(left, ChunkBytes);
+        readExactly(source, buffer.data(), n, changed);
+        left -= n;
+        cipher.Cipher(buffer.constData(), n, buffer.data());
+        pump();
+        writeAll(box, buffer.constData(), n, box.fileName());
+        bytesDone += n;
+        rateBytes += n;
+        const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
+        rateTick.StopTick();
+        emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
+                            qint32(file.size), file.path);
+        rateTick.StartTick();
+        rateBytes = 0;
+    }
+    if (left == 0) {
+        char extra;
+        if (source.read(&extra, 1) > 0)
+            throw VaulnixError(changed);
+    }
+}
+
+void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
+                             const std::vector<PackedFile> &packed)
+{
+    const QString failed =
+        QStringLiteral("The box %1 does not read back equal to its sources; nothing was shredded")
+            .arg(BlockFile);
+    QFile box(BlockFile);
+    if (!box.open(QIODevice::ReadOnly))
+        throw VaulnixError(failed);
+    cipher.Initilize(Password, 0);
+    const auto header = readHeader(box);
+    if (!header || header->records.size() != qsizetype(packed.size()))
+        throw VaulnixError(failed);
+    QByteArray stored(ChunkBytes, Qt::Uninitialized);
+    QByteArray original(ChunkBytes, Qt::Uninitialized);
+    for (size_t i = 0; i < packed.size(); ++i) {
+        const BoxHeader::Record record = BoxHeader::decode(header->records.at(qsizetype(i)));
+        if (record.size != packed[i].size || record.name != fileNameOf(packed[i].path).toUtf8())
+            throw VaulnixError(failed);
+        QFile source(packed[i].path);
+        if (!source.open(QIODevice::ReadOnly))
+            throw VaulnixError(failed);
+        cipher.Initilize(Password, 0);
+        for (qint64 left = record.size; left > 0;) {
+            const qint64 n = std::min(left, ChunkBytes);
+            readExactly(box, stored.data(), n, failed);
+            readExactly(source, original.data(), n, failed);
+            cipher.Cipher(stored.constData(), n, stored.data());
+            if (std::memcmp(stored.constData(), original.constData(), size_t(n)) != 0)
+                throw VaulnixError(failed);
+            left -= n;
+            pump();
+        }
+    }
+}
+
+// ---- Shredding ------------------------------------------------------------------------------
+
+void CCipherBlock::shredFiles(const QStringList &paths)
+{
+    const qint32 count = qint32(paths.size());
+    for (qint32 i = 0; i < count; ++i)
+        shredOne(paths.at(i), i + 1, count);
+}
+
+void CCipherBlock::shredOne(const QString &path, qint32 index, qint32 count)
+{
+    QFile file(path);
+    const qint64 size = QFileInfo(path).size();
+    if (size > 0) {
+        // Read-write keeps the contents: the spaces land on the file's own blocks.
+        if (!file.open(QIODevice::ReadWrite))
+            throw VaulnixError(QStringLiteral("Cannot shred %1: %2").arg(path, file.errorString()));
+        const QByteArray spaces(qsizetype(std::min(size, ShredBytes)), ' ');
+        qint64 left = size;
+        while (left > 0) {
+            const qint64 n = std::min(left, ShredBytes);
+            writeAll(file, spaces.constData(), n, path);
+            left -= n;
+            emit ShredFile(index, count, path, qint32(left), qint32(size));
+        }
+        if (!syncToDisk(file))
+            throw VaulnixError(QStringLiteral("Cannot shred %1: %2").arg(path, file.errorString()));
+        file.close();
+    }
+    if (!file.remove())
+        throw VaulnixError(QStringLiteral("Cannot delete %1: %2").arg(path, file.errorString()));
+}
+
+void CCipherBlock::removePackedFolders()
+{
+    emit RemoveDirectory();
+    // Entries stand before their subfolders, so the reverse order empties the deepest first.
+    for (qsizetype k = directoryFolders.size(); k >= 2; --k) {
+        for (const QString &folder : std::as_const(directoryFolders[k - 1]))
+            QDir().rmdir(folder); // a folder that still holds something stays
+        if (k % 10 == 0)
+            pump();
+    }
+    if (!QDir(rootPath).isRoot())
+        QDir().rmdir(rootPath);
+}
+
+// ---- Extraction -----------------------------------------------------------------------------
+
+QString CCipherBlock::extractTarget(const BoxHeader::Record &record) const
+{
+    const QString name = QString::fromUtf8(record.name);
+    if (record.folderIndex >= 2)
+        return rootPath + entryToPath(directories.at(record.folderIndex - 1)) + name;
+    return rootPath + name;
+}
+
+qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
+                                  const QString &Password)
+{
+    cipher.Initilize(Password, 0);
+    qint16 result = ProcessBlock(BlockFile);
+    rootPath = withSlash(Path);
+    if (result == 1) {
+        Prompt::inform(HeaderMessage);
+        readHandle.reset();
+        return 1;
+    }
+    {
+        ClearOnExit clear{cipher};
+        struct CloseOnExit
+        {
+            std::unique_ptr<QFile> &handle;
+            ~CloseOnExit() { handle.reset(); }
+        } close{readHandle};
+
+        CreateAllFolders(rootPath);
+        for (qsizetype k = 1; k < directories.size(); ++k)
+            CreateAllFolders(rootPath + entryToPath(directories.at(k)));
+        rateBytes = 0;
+        bytesDone = 0;
+        rateTick.StartTick();
+        for (const QByteArray &raw : std::as_const(files)) {
+            if (stopRequested())
+                break;
+            const BoxHeader::Record record = BoxHeader::decode(raw);
+            cipher.Initilize(Password, 0);
+            ExtractToFile(extractTarget(record), record.size);
+        }
+        rateTick.StopTick();
+    }
+    result = 0;
+    if (Global::DialogShred == 1 && !stopRequested())
+        shredOne(BlockFile, 1, 1);
+    if (stopRequested())
+        result = 3;
+    return result;
+}
+
+void CCipherBlock::ExtractToFile(const QString &FilePath, qint32 FileSize)
+{
+    decipherTo(FilePath, FileSize, true, FilePath);
+}
+
+void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
+                              const QString &shownName)
+{
+    if (!readHandle)
+        throw VaulnixError(QStringLiteral("No box is open"));
+    removeExisting(target);
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw VaulnixError(QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
+    const QString cutShort = QStringLiteral("The box %1 is cut short; %2 is incomplete")
+                                 .arg(readHandle->fileName(), target);
+    QByteArray buffer(qsizetype(std::min(size, ChunkBytes)), Qt::Uninitialized);
+    qint64 left = size;
+    qint64 fileDone = 0;
+    while (left > 0 && !stopRequested()) {
+        const qint64 n = std::min(left, ChunkBytes);
+        readExactly(*readHandle, buffer.data(), n, cutShort);
+        left -= n;
+        cipher.Cipher(buffer.constData(), n, buffer.data());
+        writeAll(out, buffer.constData(), n, target);
+        bytesDone += n;
+        fileDone += n;
+        rateBytes += n;
+        rateTick.StopTick();
+        const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
+        rateTick.StartTick();
+        rateBytes = 0;
+        if (wholeBox)
+            emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
+                                qint32(size), shownName);
+        else
+            emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
+                                qint32(size), shownName);
+    }
+    if (!out.flush())
+        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+}
+
+qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
+                                         const QString &Password)
+{
+    cipher.Initilize(Password, 0);
+    const qint16 result = ProcessBlock(BlockFile);
+    rootPath = withSlash(Path);
+    if (result == 1) {
+        Prompt::inform(HeaderMessage);
+        readHandle.reset();
+        return 1;
+    }
+    try {
+        CreateAllFolders(rootPath);
+    } catch (...) {
+        readHandle.reset();
+        throw;
+    }
+    rateBytes = 0;
+    bytesDone = 0;
+    rateTick.StartTick();
+    return 0;
+}
+
+void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
+{
+    if (stopRequested())
+        return;
+    if (!readHandle)
+        throw VaulnixError(QStringLiteral("No box is open"));
+    if (Index < 1 || Index > files.size())
+        throw VaulnixError(QStringLiteral("There is no file number %1 in the box %2")
+                               .arg(Index)
+                               .arg(readHandle->fileName()));
+    const BoxHeader::Record record = BoxHeader::decode(files.at(Index - 1));
+    const QString name = QString::fromUtf8(record.name);
+    QString dest = withSlash(Path);
+    if (record.folderIndex >= 2)
+        dest = withSlash(dest + entryToPath(directories.at(record.folderIndex - 1)));
+    removeExisting(dest + name);
+    CreateAllFolders(dest);
+    ClearOnExit clear{cipher};
+    cipher.Initilize(Global::CurrentUserPassword, 0);
+    if (!readHandle->seek(headerLength + offsets[size_t(Index - 1)]))
+        throw VaulnixError(QStringLiteral("Cannot read the box %1").arg(readHandle->fileName()));
+    decipherTo(dest + name, record.size, false, name);
+}
+
+void CCipherBlock::DynamicClose()
+{
+    readHandle.reset();
+}
+
+void CCipherBlock::Cleanup()
+{
+    directories.clear();
+    directoryIndex.clear();
+    directoryFolders.clear();
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "cipher/CCipher.h"
+#include "engine/BoxHeader.h"
+#include "engine/CTick.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QFile;
+class QFileDevice;
+
+// The box engine: packs folders and file lists into boxes, reads and extracts them, shreds
+// sources, and reports its progress through signals. Paths on disk are Qt paths ("/");
+// directory entries inside a box use "\" as the format stores them.
+class CCipherBlock : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint64 ChunkBytes = 131072;
+    static constexpr qint64 ShredBytes = 1048576;
+    static constexpr int MaxNameBytes = 255;
+    static constexpr qint32 MaxFolderIndex = 65535;
+    static inline const QString HeaderMessage =
+        QStringLiteral("Password incorrect or header damaged");
+
+    explicit CCipherBlock(QObject *parent = nullptr);
+    ~CCipherBlock() override;
+
+    // Called wherever long work lets the user interface breathe.
+    void setPump(std::function<void()> pump);
+    // Millisecond clock for the transfer rate; tests replace it.
+    void setClock(CTick::Clock clock);
+
+    // Reading.
+    qint16 ViewBlock(const QString &BlockFile, const QString &Password);
+    qint16 ProcessBlock(const QString &BlockFile);
+    void ParseDirBlock(const QByteArray &block);
+    void ParseFileBlock(const QByteArray &block);
+    void ParseBlockInfo(qint32 Index, QString &BlockFile, QString &FilePath, qint32 &FileSize);
+    QString RootPath() const { return rootPath; }
+    QString BlockName() const { return blockName; }
+    const QStringList &Directories() const { return directories; }
+    QList<QByteArray> Files() const { return files; }
+    qint64 HeaderLength() const { return headerLength; }
+    qint64 TotalBytes() const { return totalBytes; }
+    qint64 BytesDone() const { return bytesDone; }
+    const QStringList &FileList() const { return fileList; }
+
+    // Writing.
+    qint16 CreateBlock(const QString &BlockFile, const QString &BlockName, const QString &Password,
+                       const QString &Path, qint16 Shread);
+    qint16 CreateSimple(const QString &BlockFile, const QString &BlockName, const QString &Password,
+                        const QString &Files, qint16 Shread);
+    qint32 GetPathNumber(const QString &Path) const;
+
+    // Scanning and folders.
+    QStringList GetAllFiles(QString Path, const QString &filespec, bool RecurseDirs = false);
+    QStringList GetDirectories(const QString &Path, qint32 Attributes = 0,
+                               bool IncludePath = false) const;
+    void AddDir(const QString &Path, bool bForceAdd = false);
+    static QString GetPathFromFile(const QString &Pathname);
+    static void CreateAllFolders(const QString &mPathToCheck);
+
+    // Extraction.
+    qint16 ExtractBlock(const QString &BlockFile, const QString &Path, const QString &Password);
+    void ExtractToFile(const QString &FilePath, qint32 FileSize);
+    qint16 DynamicExtractBlock(const QString &BlockFile, const QString &Path,
+                               const QString &Password);
+    void DynamicExtractToFile(qint32 Index, const QString &Path);
+    void DynamicClose();
+    void Cleanup();
+
+signals:
+    void RemoveDirectory();
+    void ShredFile(qint32 FileIndex, qint32 FileCount, const QString &Filename, qint32 BytesLeft,
+                   qint32 FileSize);
+    void CreatingFileBlock();
+    void BuildingHeader(qint32 Current, qint32 Total);
+    void AddingToBlock(const QString &Filename);
+    void CreatingBlock();
+    void CipherProgress(qint32 Rate, qint32 BytesDone, qint32 TotalBytes, qint32 FileBytesLeft,
+                        qint32 FileSize, const QString &Filename);
+
+private:
+    struct PackedFile
+    {
+        QString path;
+        qint64 size = 0;
+        qint32 folderIndex = 0;
+    };
+
+    void pump();
+    bool stopRequested() const;
+    qint32 rate(qint64 milliseconds) const;
+    void applyHeader(BoxHeader header);
+    std::optional<BoxHeader> readHeader(QFile &box);
+    qint16 writeBox(const QString &BlockFile, const QString &BlockName, const QString &Password,
+                    std::vector<PackedFile> &packed, bool folderBox);
+    void checkLimits(const QString &BlockName, const std::vector<PackedFile> &packed) const;
+    void AddFileBlock(const PackedFile &file, QFileDevice &box);
+    void verifyBox(const QString &BlockFile, const QString &Password,
+                   const std::vector<PackedFile> &packed);
+    void shredFiles(const QStringList &paths);
+    void shredOne(const QString &path, qint32 index, qint32 count);
+    void removePackedFolders();
+    std::vector<PackedFile> scanFolder(const QString &BlockFile);
+    QString extractTarget(const BoxHeader::Record &record) const;
+    void decipherTo(const QString &target, qint64 size, bool wholeBox, const QString &shownName);
+
+    CCipher cipher;
+    CTick rateTick;
+    std::function<void()> pumpMessages;
+
+    QString rootPath;
+    QString blockName;
+    QStringList directories;
+    QHash<QString, qint32> directoryIndex; // entry -> 1-based position
+    QList<QStringList> directoryFolders;   // real folders behind each entry, for shredding
+    QHash<QString, QString> entryOwner;    // "entry\0name" -> the real folder that holds it
+    QStringList fileList;
+    std::vector<qint64> scannedSizes;
+    QString excludedPath;
+    QList<QByteArray> files;
+    std::vector<qint64> offsets;
+    qint64 headerLength = 0;
+    qint64 totalBytes = 0;
+    qint64 bytesDone = 0;
+    qint64 rateBytes = 0;
+    qint64 dirChars = 0;
+    qint32 dirCount = 0;
+    std::unique_ptr<QFile> readHandle;
+};

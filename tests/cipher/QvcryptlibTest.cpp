@@ -1,0 +1,109 @@
+#include "cipher/qvcryptlib.h"
+#include "TestSupport.h"
+
+#include <QJsonObject>
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <vector>
+
+namespace {
+
+QByteArray vectorKey()
+{
+    return QByteArray::fromHex(TestSupport::vectors()["key"].toString().toLatin1());
+}
+
+void keyWith(const QString &password)
+{
+    const QByteArray bytes = password.toUtf8();
+    InitCipher(bytes.constData(), int32_t(bytes.size()), 0);
+}
+
+QByteArray sodiumStream(const QByteArray &key, qsizetype length)
+{
+    QByteArray stream(length, '\0');
+    const unsigned char nonce[crypto_stream_chacha20_ietf_NONCEBYTES] = {};
+    crypto_stream_chacha20_ietf_xor_ic(reinterpret_cast<unsigned char *>(stream.data()),
+                                       reinterpret_cast<const unsigned char *>(stream.constData()),
+                                       size_t(length), nonce, 0,
+                                       reinterpret_cast<const unsigned char *>(key.constData()));
+    return stream;
+}
+
+} // namespace
+
+TEST(Qvcryptlib, DerivesTheKnownKeyWithArgon2id)
+{
+    ASSERT_GE(sodium_init(), 0);
+    const QJsonObject v = TestSupport::vectors();
+    const QByteArray password = v["password"].toString().toUtf8();
+    const QByteArray salt = v["salt"].toString().toLatin1();
+    ASSERT_EQ(salt.size(), crypto_pwhash_SALTBYTES);
+    QByteArray key(32, '\0');
+    ASSERT_EQ(crypto_pwhash(reinterpret_cast<unsigned char *>(key.data()), 32, password.constData(),
+                            size_t(password.size()),
+                            reinterpret_cast<const unsigned char *>(salt.constData()), 2, 67108864,
+                            crypto_pwhash_ALG_ARGON2ID13),
+              0);
+    EXPECT_EQ(key, vectorKey());
+}
+
+TEST(Qvcryptlib, KeystreamMatchesTheVectorAndLibsodiumAtEveryOffset)
+{
+    keyWith(TestSupport::VectorPassword);
+    const qsizetype total = 3 * 131072 + 4321;
+    const QByteArray expected = sodiumStream(vectorKey(), total);
+    EXPECT_EQ(expected.left(128).toHex(),
+              TestSupport::vectors()["keystream_0_128"].toString().toLatin1());
+
+    // Pieces of awkward sizes must continue the stream exactly where the last call stopped.
+    const std::vector<int32_t> pieces = {1,   63,   1,      64, 65,     127,
+                                         129, 1000, 131072, 7,  131072, 131072};
+    QByteArray produced;
+    for (int32_t n : pieces) {
+        const QByteArray zeros(n, '\0');
+        QByteArray out(n, 'x');
+        ASSERT_EQ(CipherBuffer(zeros.constData(), n, out.data()), n);
+        produced += out;
+    }
+    ASSERT_LE(produced.size(), expected.size());
+    EXPECT_EQ(produced, expected.left(produced.size()));
+
+    // Every start offset within the first blocks, from a fresh keying each time.
+    for (int offset = 0; offset < 200; ++offset) {
+        keyWith(TestSupport::VectorPassword);
+        QByteArray skip(offset, '\0');
+        CipherBuffer(skip.constData(), offset, skip.data());
+        QByteArray zeros(70, '\0');
+        QByteArray out(70, '\0');
+        CipherBuffer(zeros.constData(), 70, out.data());
+        ASSERT_EQ(out, expected.mid(offset, 70)) << "offset " << offset;
+    }
+}
+
+TEST(Qvcryptlib, KeyingAgainWithAKnownPasswordRunsNoSecondDerivation)
+{
+    keyWith(QStringLiteral("cache-test-password"));
+    const uint64_t before = QvcryptDerivationCount();
+    for (int i = 0; i < 1000; ++i)
+        keyWith(QStringLiteral("cache-test-password"));
+    EXPECT_EQ(QvcryptDerivationCount(), before);
+    keyWith(QStringLiteral("another cache-test password"));
+    EXPECT_EQ(QvcryptDerivationCount(), before + 1);
+}
+
+TEST(Qvcryptlib, EncodeTextStaysWithinTheCallersBuffer)
+{
+    const char input[] = "abcde   ";
+    char out[8 + 4];
+    std::memset(out, '#', sizeof out);
+    EXPECT_EQ(EncodeText(input, 5, out), 8);
+    EXPECT_EQ(QByteArray(out, 8), QByteArray("YWJjZGU="));
+    EXPECT_EQ(QByteArray(out + 8, 4), QByteArray("####"));
+
+    char decoded[8];
+    EXPECT_EQ(DecodeText("YWJjZGU=", 8, decoded), 5);
+    EXPECT_EQ(QByteArray(decoded, 5), QByteArray("abcde"));
+    EXPECT_EQ(DecodeText("not*base64", 10, decoded), 0);
+}
