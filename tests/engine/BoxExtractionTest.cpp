@@ -1,0 +1,157 @@
+#include "EngineFixture.h"
+#include "shell/VaulnixError.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+using TestSupport::readFile;
+
+namespace {
+
+class BoxExtraction : public EngineFixture
+{
+protected:
+    // A folder box of the Docs layout plus a file-list style mix, written by the engine.
+    QString packDocs()
+    {
+        make("Docs/a.txt", "abc");
+        make("Docs/X/b.txt", "hello");
+        make("Docs/X/Y/empty.bin", "");
+        make("Docs/Z/W/c.txt", QByteArray(CCipherBlock::ChunkBytes + 1, 'c'));
+        const QString box = path("docs.vlx");
+        EXPECT_EQ(engine.CreateBlock(box, "Docs", Password, path("Docs"), 0), 1);
+        log.lines.clear();
+        return box;
+    }
+};
+
+} // namespace
+
+TEST_F(BoxExtraction, UnpacksAFolderBoxWithItsEventsAndResult)
+{
+    const QString box = packDocs();
+    make("out/a.txt", "an older and longer file that must be replaced");
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    EXPECT_EQ(tree("out"), (QStringList{"a.txt", "x/b.txt", "x/y/empty.bin", "z/w/c.txt"}));
+    EXPECT_EQ(read("out/a.txt"), "abc");
+    EXPECT_EQ(read("out/x/b.txt"), "hello");
+    EXPECT_EQ(read("out/z/w/c.txt"), read("Docs/Z/W/c.txt"));
+    EXPECT_EQ(engine.RootPath(), path("out") + "/");
+    EXPECT_EQ(log.lines,
+              (QStringList{"CipherProgress 3/131081 0/3 a.txt", "CipherProgress 8/131081 0/5 b.txt",
+                           "CipherProgress 131080/131081 1/131073 c.txt",
+                           "CipherProgress 131081/131081 0/131073 c.txt"}));
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_TRUE(exists("docs.vlx"));
+}
+
+TEST_F(BoxExtraction, FileListBoxesUnpackFlatAndEmptyBoxesMakeTheirFolders)
+{
+    const QString a = make("one/a.txt", "a");
+    const QString b = make("two/b.txt", "b");
+    ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "list", Password, a + ";" + b, 0), 1);
+    ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("flat/deeper"), Password), 0);
+    EXPECT_EQ(tree("flat"), (QStringList{"deeper/a.txt", "deeper/b.txt"}));
+
+    QDir().mkpath(path("E"));
+    ASSERT_EQ(engine.CreateBlock(path("e.vlx"), "E", Password, path("E"), 0), 1);
+    ASSERT_EQ(engine.ExtractBlock(path("e.vlx"), path("e-out"), Password), 0);
+    EXPECT_TRUE(QFileInfo(path("e-out")).isDir());
+}
+
+TEST_F(BoxExtraction, WrongPasswordShowsTheMessageAndCreatesNothing)
+{
+    const QString box = packDocs();
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), 1);
+    EXPECT_EQ(prompt.messages, QStringList{"Password incorrect or header damaged"});
+    EXPECT_EQ(prompt.titles, QStringList{"Vaulnix"});
+    EXPECT_FALSE(exists("out"));
+    EXPECT_EQ(engine.DynamicExtractBlock(box, path("out"), "wrong"), 1);
+    EXPECT_EQ(prompt.messages.size(), 2);
+}
+
+TEST_F(BoxExtraction, ShredsTheBoxOnlyAfterACompleteExtraction)
+{
+    const QString box = packDocs();
+    const qint64 size = QFileInfo(box).size();
+    Global::DialogShred = 1;
+    int chunks = 0;
+    auto stopper = QObject::connect(&engine, &CCipherBlock::CipherProgress, [&] {
+        if (++chunks == 2)
+            Global::StopRequested = 1;
+    });
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), 3);
+    EXPECT_TRUE(exists("docs.vlx"));
+    EXPECT_FALSE(exists("out/z/w/c.txt"));
+    QObject::disconnect(stopper);
+
+    Global::StopRequested = 0;
+    log.lines.clear();
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    EXPECT_FALSE(exists("docs.vlx"));
+    EXPECT_EQ(log.named("ShredFile"),
+              QStringList{QStringLiteral("ShredFile 1/1 docs.vlx 0/%1").arg(size)});
+}
+
+TEST_F(BoxExtraction, ErrorsEndTheExtractionWithEveryHandleClosed)
+{
+    const QString box = packDocs();
+    Global::DialogShred = 1;
+    QDir().mkpath(path("out/x/b.txt")); // a folder where a file must go
+    const auto openHandles = [] {
+        return QDir("/proc/self/fd")
+            .entryList(QDir::NoDotAndDotDot | QDir::System | QDir::Files | QDir::Dirs)
+            .size();
+    };
+    const qsizetype before = openHandles();
+    EXPECT_THROW(engine.ExtractBlock(box, path("out"), Password), VaulnixError);
+    EXPECT_EQ(openHandles(), before);
+    EXPECT_TRUE(exists("docs.vlx")) << "a box that was not extracted completely is never shredded";
+}
+
+TEST_F(BoxExtraction, SelectiveExtractionWritesOnlyTheChosenRecords)
+{
+    const QString box = packDocs();
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), 0);
+    engine.DynamicExtractToFile(1, path("pick"));
+    engine.DynamicExtractToFile(3, path("pick"));
+    engine.DynamicExtractToFile(4, path("pick"));
+    EXPECT_THROW(engine.DynamicExtractToFile(5, path("pick")), VaulnixError);
+    Global::StopRequested = 1;
+    engine.DynamicExtractToFile(2, path("pick"));
+    Global::StopRequested = 0;
+    engine.DynamicClose();
+    EXPECT_EQ(tree("pick"), (QStringList{"a.txt", "x/y/empty.bin", "z/w/c.txt"}));
+    EXPECT_EQ(read("pick/z/w/c.txt"), read("Docs/Z/W/c.txt"));
+    EXPECT_EQ(log.lines, (QStringList{"CipherProgress 3/3 0/3 a.txt",
+                                      "CipherProgress 131072/131073 1/131073 c.txt",
+                                      "CipherProgress 131073/131073 0/131073 c.txt"}));
+    EXPECT_THROW(engine.DynamicExtractToFile(1, path("pick")), VaulnixError) << "closed";
+}
+
+TEST_F(BoxExtraction, ATreeOfThousandsOfFilesRoundTrips)
+{
+    QRandomGenerator random(42);
+    const QList<qint64> boundary = {0,
+                                    1,
+                                    CCipherBlock::ChunkBytes - 1,
+                                    CCipherBlock::ChunkBytes,
+                                    CCipherBlock::ChunkBytes + 1,
+                                    2 * CCipherBlock::ChunkBytes,
+                                    2 * CCipherBlock::ChunkBytes + 63};
+    for (int i = 0; i < 3000; ++i) {
+        const qint64 size =
+            i % 100 < int(boundary.size()) ? boundary[i % 100] : random.bounded(300);
+        QByteArray data(size, Qt::Uninitialized);
+        for (qint64 k = 0; k < size; ++k)
+            data[k] = char(random.bounded(256));
+        make(QStringLiteral("Big/d%1/s%2/f%3.bin").arg(i % 37).arg(i % 5).arg(i), data);
+    }
+    ASSERT_EQ(engine.CreateBlock(path("big.vlx"), "Big", Password, path("Big"), 0), 1);
+    EXPECT_EQ(engine.FileList().size(), 3000);
+    ASSERT_EQ(engine.ExtractBlock(path("big.vlx"), path("back"), Password), 0);
+    const QStringList files = tree("Big");
+    ASSERT_EQ(tree("back"), files);
+    for (const QString &file : files)
+        ASSERT_EQ(read("back/" + file), read("Big/" + file)) << file.toStdString();
+}
