@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool trayer x11-utils
 )
 
 if [ "${1:-}" = "--bench" ]; then
@@ -15,8 +16,8 @@ fi
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
-if [ "${1:-}" = "--gui" ]; then
-  packages+=(xvfb xauth xdotool trayer x11-apps imagemagick)
+if [ "${1:-}" = "--docs" ]; then
+  packages+=(imagemagick)
 fi
 
 missing=()

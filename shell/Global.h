@@ -26,4 +26,10 @@ inline qint16 DialogAutoSet = 0;
 inline QString SelectedFiles;
 inline qint32 ScanFileCount = 0;
 
+// Creates every missing folder along path (a final separator makes the last part a folder).
+// Returns false when a folder could not be created.
+bool CreatePath(const QString &path);
+// "Vaulnix v1.0.0"
+QString VersionTitle();
+
 } // namespace Global

@@ -1,0 +1,77 @@
+#include "actions/ActionListView.h"
+
+#include "actions/Actions.h"
+
+#include <QHeaderView>
+
+ActionListView::ActionListView(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setHeaderLabels({QStringLiteral("Name"), QStringLiteral("BoxFile"), QStringLiteral("Action"),
+                     QStringLiteral("Folder"), QStringLiteral("Shred"),
+                     QStringLiteral("Last Ran")});
+    headerItem()->setTextAlignment(ActionColumn, Qt::AlignCenter);
+    headerItem()->setTextAlignment(ShredColumn, Qt::AlignCenter);
+    header()->setStretchLastSection(false);
+    connect(this, &QTreeWidget::itemChanged, this, &ActionListView::itemChanged);
+}
+
+void ActionListView::appendRow(const Row &row)
+{
+    filling = true;
+    auto *item = new QTreeWidgetItem;
+    item->setText(NameColumn, row.Name);
+    item->setText(BoxFileColumn, row.BoxFile);
+    item->setText(ActionColumn, row.Action);
+    item->setTextAlignment(ActionColumn, Qt::AlignCenter);
+    item->setText(FolderColumn, row.Folder);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(NameColumn, row.Checked ? Qt::Checked : Qt::Unchecked);
+    item->setText(ShredColumn, row.Shred);
+    item->setTextAlignment(ShredColumn, Qt::AlignCenter);
+    item->setText(LastRanColumn, row.LastRan);
+    item->setData(NameColumn, TagRole, row.Tag);
+    addTopLevelItem(item);
+    filling = false;
+}
+
+void ActionListView::removeRow(const QString &tag)
+{
+    delete rowWithTag(tag);
+}
+
+void ActionListView::removeAllRows()
+{
+    clear();
+}
+
+QTreeWidgetItem *ActionListView::rowWithTag(const QString &tag) const
+{
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        if (tagOf(topLevelItem(i)) == tag)
+            return topLevelItem(i);
+    }
+    return nullptr;
+}
+
+QString ActionListView::tagOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(NameColumn, TagRole).toString() : QString();
+}
+
+bool ActionListView::isChecked(const QTreeWidgetItem *item)
+{
+    return item && item->checkState(NameColumn) == Qt::Checked;
+}
+
+void ActionListView::itemChanged(QTreeWidgetItem *item, int column)
+{
+    if (filling || column != NameColumn)
+        return;
+    if (CAction *action = Actions::UserActions.Item(Actions::GetAction(tagOf(item).toInt())))
+        action->setChecked(isChecked(item) ? -1 : 0);
+}

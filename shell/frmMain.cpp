@@ -1,0 +1,489 @@
+#include "shell/frmMain.h"
+
+#include "actions/ActionListView.h"
+#include "actions/Actions.h"
+#include "profiles/UserManagement.h"
+#include "shell/CTray.h"
+#include "shell/Global.h"
+#include "shell/PictureBox.h"
+#include "shell/Prompt.h"
+#include "shell/StatusDisplay.h"
+#include "shell/TopMost.h"
+#include "shell/frmSettings.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+struct SettingKey
+{
+    const char *name;
+    double fallback;
+};
+constexpr SettingKey MainWidth{"MainWidth", 4000};
+constexpr SettingKey MainHeight{"MainHeight", 2000};
+constexpr SettingKey Columns[] = {{"Column1", 2500}, {"Column2", 2500}, {"Column3", 1000},
+                                  {"Column4", 1250}, {"Column5", 800},  {"Column6", 2000}};
+
+constexpr double TwipsPerInch = 1440.0;
+
+double dotsPerInch()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+QString programFolder(const QString &configured)
+{
+    QString folder = configured;
+    if (folder.isEmpty()) {
+        folder = QCoreApplication::applicationDirPath();
+        if (!QFileInfo(folder).isWritable()) {
+            folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            QDir().mkpath(folder);
+        }
+    }
+    folder = QDir::fromNativeSeparators(folder);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+} // namespace
+
+frmMain::frmMain()
+    : frmMain(Options{})
+{}
+
+frmMain::frmMain(Options opts)
+    : lvMain(new ActionListView)
+    , lblStatus(new QLabel)
+    , lblBusy(new QLabel)
+    , pic(new PictureBox)
+    , Tray(new CTray(this))
+    , Vaulnix(new CCipherBlock(this))
+    , Timer(new QTimer(this))
+    , options(std::move(opts))
+{
+    setWindowTitle(Global::AppName);
+    auto *central = new QWidget;
+    lvMain->setParent(central);
+    lblStatus->setParent(central);
+    lblBusy->setParent(central);
+    pic->setParent(central);
+    pic->hide();
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblBusy->setTextFormat(Qt::PlainText);
+    setCentralWidget(central);
+    display = new StatusDisplay(lblStatus, lblBusy, pic, Tray, this);
+    display->setPump([] { QCoreApplication::processEvents(); });
+    setWindowIcon(QIcon(display->picture(0)));
+
+    Timer->setSingleShot(true);
+    Timer->setInterval(1);
+    connect(Timer, &QTimer::timeout, this, &frmMain::Timer_Timer);
+    buildMenus();
+}
+
+frmMain::~frmMain()
+{
+    Actions::SetRows(nullptr);
+}
+
+QList<QAction *> frmMain::fillMenu(QMenu *menu, const QStringList &captions)
+{
+    QList<QAction *> items;
+    for (const QString &caption : captions)
+        items << (caption == QLatin1String("-") ? menu->addSeparator() : menu->addAction(caption));
+    return items;
+}
+
+void frmMain::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFileItem = fillMenu(file, {"&New Box", "&Open Box", "-", "&Logoff", "-", "E&xit"});
+    mnuFileItem[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuFileItem[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuLogin = new QAction(QStringLiteral("&Login..."), this);
+    file->insertAction(mnuFileItem[3], mnuLogin);
+    mnuLogin->setVisible(false);
+    connect(mnuLogin, &QAction::triggered, this, [this] { mnuPopupItem_Click(8); });
+
+    QMenu *optionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
+    mnuOptionsItem = fillMenu(optionsMenu, {"&Settings", "-", "&Delete Profile"});
+    QMenu *actions = menuBar()->addMenu(QStringLiteral("&Actions"));
+    mnuActionsItem = fillMenu(actions, {"&Run", "-", "Startup Actions", "Shutdown Actions", "-",
+                                        "&Clear All Actions", "Count Actions"});
+    mnuActionsItem[0]->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuActionsItem[6]->setVisible(false);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelpItem = fillMenu(help, {"&About Vaulnix..."});
+
+    mnuPopup = new QMenu(QStringLiteral("Popup"), this);
+    mnuPopupItem =
+        fillMenu(mnuPopup, {"&Show", "&Hide", "-", "&Run Actions", "-", "Startup Actions",
+                            "Shutdown Actions", "-", "&Login...", "-", "&Remove Vaulnix"});
+    mnuPopupListView = new QMenu(QStringLiteral("PopupListView"), this);
+    mnuPopupListViewItem = fillMenu(
+        mnuPopupListView, {"&Create", "&Extract", "-", "&View Contents", "-", "&Remove", "&Shred"});
+    mnuPopupListViewItem[6]->setCheckable(true);
+
+    const auto dispatch = [this](const QList<QAction *> &items, void (frmMain::*handler)(int)) {
+        for (int i = 0; i < items.size(); ++i)
+            connect(items[i], &QAction::triggered, this,
+                    [this, handler, i] { (this->*handler)(i); });
+    };
+    dispatch(mnuFileItem, &frmMain::mnuFileItem_Click);
+    dispatch(mnuOptionsItem, &frmMain::mnuOptionsItem_Click);
+    dispatch(mnuActionsItem, &frmMain::mnuActionsItem_Click);
+    dispatch(mnuHelpItem, &frmMain::mnuHelpItem_Click);
+    dispatch(mnuPopupItem, &frmMain::mnuPopupItem_Click);
+    connect(mnuPopup, &QMenu::aboutToShow, this, &frmMain::LayOutTrayMenu);
+}
+
+bool frmMain::Load()
+{
+    QString lockPath = options.lockFile;
+    if (lockPath.isEmpty())
+        lockPath =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+                .filePath(QStringLiteral("vaulnix-%1.lock").arg(qEnvironmentVariable("USER")));
+    instanceLock = std::make_unique<QLockFile>(lockPath);
+    instanceLock->setStaleLockTime(0);
+    if (!instanceLock->tryLock(0)) {
+        Prompt::inform(QStringLiteral("Another instance of ") + Global::AppName +
+                       QStringLiteral(" is already running.") + QStringLiteral("\r\n\r\n") +
+                       QStringLiteral("This instance will be close automatically."));
+        return false;
+    }
+
+    Global::AppVersion = QStringLiteral(VAULNIX_VERSION);
+    Global::AppPath = programFolder(options.appPath);
+    // The columns exist from construction; their widths come with the settings below.
+    Actions::SetRows(lvMain);
+    UserManagement::OpenProfileStore();
+    UserManagement::ListProfiles(Global::AppPath);
+    UserManagement::SetClearUser([this] { ClearUser(); });
+    Global::CurrentUserName.clear();
+    Global::CurrentUserPassword.clear();
+
+    Vaulnix->setPump([] { QCoreApplication::processEvents(); });
+    display->connectEngine(*Vaulnix);
+    trayAvailable = options.trayAvailable < 0 ? QSystemTrayIcon::isSystemTrayAvailable()
+                                              : options.trayAvailable != 0;
+    pic->setPicture(display->picture(0));
+    Tray->PicBox(pic);
+    Tray->TipText(Global::VersionTitle());
+    connect(Tray, &CTray::LButtonDblClick, this, &frmMain::Tray_LButtonDblClick);
+    connect(Tray, &CTray::RButtonDown, this, &frmMain::Tray_RButtonDown);
+    Tray->icon().setContextMenu(mnuPopup);
+    if (trayAvailable)
+        Tray->ShowIcon();
+    mnuLogin->setVisible(!trayAvailable);
+
+    restoreSettings();
+    SetIcon(0);
+    SetStatus(QStringLiteral("Vaulnix Ready"));
+    if (trayAvailable) {
+        hide();
+    } else {
+        // Without a tray nothing could bring the window back: show it and offer the login.
+        show();
+        QTimer::singleShot(0, this, [this] { mnuPopupItem_Click(8); });
+    }
+    return true;
+}
+
+QSettings *frmMain::settings()
+{
+    if (!settingsStore) {
+        settingsStore =
+            options.settingsFile.isEmpty()
+                ? std::make_unique<QSettings>(Global::AppName, Global::AppName)
+                : std::make_unique<QSettings>(options.settingsFile, QSettings::IniFormat);
+    }
+    return settingsStore.get();
+}
+
+qint32 frmMain::twipsToPixels(double twips)
+{
+    return qRound(twips * dotsPerInch() / TwipsPerInch);
+}
+
+double frmMain::pixelsToTwips(int pixels)
+{
+    return pixels * TwipsPerInch / dotsPerInch();
+}
+
+void frmMain::restoreSettings()
+{
+    QSettings *store = settings();
+    store->beginGroup(QStringLiteral("Settings"));
+    const auto read = [store](const SettingKey &key) {
+        bool ok = false;
+        const double value = store->value(QLatin1String(key.name)).toString().toFloat(&ok);
+        return ok ? value : key.fallback;
+    };
+    resize(twipsToPixels(read(MainWidth)), twipsToPixels(read(MainHeight)));
+    for (int i = 0; i < 6; ++i)
+        lvMain->header()->resizeSection(i, twipsToPixels(read(Columns[i])));
+    store->endGroup();
+    layOut();
+}
+
+void frmMain::SaveSettings()
+{
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        QSettings *store = settings();
+        store->beginGroup(QStringLiteral("Settings"));
+        const auto write = [store](const SettingKey &key, int pixels) {
+            store->setValue(QLatin1String(key.name),
+                            QString::number(float(qRound(pixelsToTwips(pixels)))));
+        };
+        write(MainWidth, frameGeometry().width());
+        write(MainHeight, frameGeometry().height());
+        for (int i = 0; i < 6; ++i)
+            write(Columns[i], lvMain->header()->sectionSize(i));
+        store->endGroup();
+        store->sync();
+    }
+    if (!Global::CurrentUserName.isEmpty() && !Global::CurrentUserPassword.isEmpty())
+        UserManagement::SaveProfile();
+}
+
+void frmMain::ShowSettingsDialog()
+{
+    frmSettings dialog({[this] { SaveSettings(); }, [this](const QString &msg) { SetStatus(msg); }},
+                       this);
+    dialog.txtPath->setText(Global::DefaultFolder);
+    dialog.txtPath->selectAll();
+    dialog.exec();
+}
+
+void frmMain::SetStatus(const QString &msg)
+{
+    display->SetStatus(msg);
+}
+
+void frmMain::SetTitle(const QString &msg)
+{
+    setWindowTitle(Global::VersionTitle() + QStringLiteral(" - ") + msg);
+}
+
+void frmMain::SetIcon(qint16 icon)
+{
+    display->SetIcon(icon);
+}
+
+bool frmMain::loggedIn()
+{
+    return !Global::CurrentUserName.isEmpty() || !Global::CurrentUserPassword.isEmpty();
+}
+
+void frmMain::ShowMainWindow()
+{
+    show();
+    if (isMinimized())
+        showNormal();
+    SetTopMost(this, true);
+    activateWindow();
+    SetTopMost(this, false);
+}
+
+void frmMain::Tray_LButtonDblClick()
+{
+    if (loggedIn())
+        ShowMainWindow();
+}
+
+void frmMain::Tray_RButtonDown()
+{
+    LayOutTrayMenu();
+}
+
+void frmMain::LayOutTrayMenu()
+{
+    const bool user = loggedIn();
+    for (int i = 0; i <= 7; ++i)
+        mnuPopupItem[i]->setVisible(user);
+    if (user) {
+        mnuPopupItem[0]->setVisible(!isVisible());
+        mnuPopupItem[1]->setVisible(isVisible());
+    }
+    mnuPopupItem[8]->setVisible(!user);
+    mnuPopupItem[9]->setVisible(!user);
+    mnuPopupItem[10]->setVisible(true);
+}
+
+void frmMain::mnuPopupItem_Click(int index)
+{
+    switch (index) {
+    case 0:
+        ShowMainWindow();
+        break;
+    case 1:
+        hide();
+        break;
+    case 3:
+        if (lvMain->rowCount() > 0)
+            Timer->start();
+        break;
+    case 5:
+        mnuActionsItem_Click(2);
+        break;
+    case 6:
+        mnuActionsItem_Click(3);
+        break;
+    case 8:
+        if (loggedIn() || UserProfiles() == 1)
+            ShowMainWindow();
+        break;
+    case 10:
+        CloseProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::ClearUser()
+{
+    SetTitle(QString());
+    Actions::RemoveAllActions();
+}
+
+void frmMain::Logoff()
+{
+    if (!Global::CurrentUserName.isEmpty() && !Global::CurrentUserPassword.isEmpty())
+        UserManagement::SaveProfile();
+    Global::CurrentUserName.clear();
+    Global::CurrentUserPassword.clear();
+    if (trayAvailable)
+        hide();
+    else
+        mnuPopupItem_Click(8);
+}
+
+void frmMain::mnuFileItem_Click(int index)
+{
+    switch (index) {
+    case 3:
+        Logoff();
+        break;
+    case 5:
+        CloseProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::mnuOptionsItem_Click(int index)
+{
+    if (index == 0)
+        ShowSettingsDialog();
+}
+
+void frmMain::mnuActionsItem_Click(int index)
+{
+    if (index == 0 && lvMain->rowCount() > 0)
+        Timer->start();
+}
+
+void frmMain::mnuHelpItem_Click(int) {}
+
+void frmMain::Timer_Timer()
+{
+    Timer->stop();
+    emit runRequested();
+    if (Global::StopRequested)
+        CloseProgram();
+}
+
+void frmMain::CloseProgram()
+{
+    closingMark = ClosingMark;
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (closingMark != ClosingMark) {
+        if (trayAvailable) {
+            hide();
+            event->ignore();
+            return;
+        }
+        closingMark = ClosingMark; // no tray: closing the window is the way out
+    }
+    if (!closed) {
+        if (BusyFlag && Prompt::ask(QStringLiteral("Cancel current process?"),
+                                    Prompt::Buttons::YesNo) == Prompt::No) {
+            event->ignore();
+            return;
+        }
+        shutdown();
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmMain::shutdown()
+{
+    BusyFlag = false;
+    Global::StopRequested = 1;
+    SaveSettings();
+    ClearUser();
+    // Dialogs opened last close first; a running operation returns into them only after this.
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (modal == this)
+            break;
+        modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break;
+    }
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible() && window->isWindow() &&
+            !qobject_cast<QMenu *>(window))
+            window->close();
+    }
+    UserManagement::SetClearUser({});
+    UserManagement::CloseProfileStore();
+    Tray->DeleteIcon();
+    closed = true;
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layOut();
+}
+
+void frmMain::layOut()
+{
+    if (isMinimized())
+        return;
+    const int w = frameGeometry().width();
+    const int h = frameGeometry().height();
+    const int margin = twipsToPixels(15);
+    const int listWidth = std::max(0, w - twipsToPixels(150));
+    const int listHeight = std::max(0, h - twipsToPixels(975));
+    lvMain->setGeometry(margin, margin, listWidth, listHeight);
+    const int lineHeight = lblStatus->sizeHint().height();
+    // Tall window decorations must not push the status line out of sight.
+    const int statusTop = std::min(listHeight + twipsToPixels(30),
+                                   std::max(0, centralWidget()->height() - lineHeight));
+    lblStatus->setGeometry(margin, statusTop, std::max(0, w - twipsToPixels(855)), lineHeight);
+    lblBusy->setGeometry(std::max(0, w - twipsToPixels(780)), statusTop, twipsToPixels(630),
+                         lineHeight);
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "engine/CCipherBlock.h"
+#include "engine/CTick.h"
+
+#include <QLockFile>
+#include <QMainWindow>
+#include <QTime>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class ActionListView;
+class CTray;
+class PictureBox;
+class QLabel;
+class QMenu;
+class QSettings;
+class StatusDisplay;
+
+// The program's first window and the owner of everything that lives as long as the program:
+// the box engine, the tray icon, the action list and the run timer.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        QString appPath;        // empty: the program's folder, or the user's data folder
+        QString settingsFile;   // empty: the platform's per-user settings store
+        QString lockFile;       // empty: one lock per user in the temporary folder
+        int trayAvailable = -1; // -1: ask the platform
+    };
+
+    static inline const QString ClosingMark = QStringLiteral("END");
+
+    frmMain();
+    explicit frmMain(Options options);
+    ~frmMain() override;
+
+    // The start-up sequence; false when another instance runs and this one must end.
+    bool Load();
+    void CloseProgram();
+
+    // Status display.
+    void SetStatus(const QString &msg);
+    void SetTitle(const QString &msg);
+    void SetIcon(qint16 icon);
+    StatusDisplay &status() { return *display; }
+
+    // Settings.
+    void SaveSettings();
+    void ShowSettingsDialog();
+
+    // Tray.
+    void ShowMainWindow();
+    void Tray_LButtonDblClick();
+    void Tray_RButtonDown();
+    void LayOutTrayMenu();
+    void mnuPopupItem_Click(int index);
+
+    // Users.
+    void ClearUser();
+    void Logoff();
+    std::function<qint16()> UserProfiles = [] { return qint16(0); };
+
+    void mnuFileItem_Click(int index);
+    void mnuOptionsItem_Click(int index);
+    void mnuActionsItem_Click(int index);
+    void mnuHelpItem_Click(int index);
+
+    bool hasTray() const { return trayAvailable; }
+    bool isClosed() const { return closed; }
+    static bool loggedIn();
+    static qint32 twipsToPixels(double twips);
+    static double pixelsToTwips(int pixels);
+
+    ActionListView *lvMain;
+    QLabel *lblStatus;
+    QLabel *lblBusy;
+    PictureBox *pic;
+    CTray *Tray;
+    CCipherBlock *Vaulnix;
+    CTick RunStopwatch;
+    QTimer *Timer;
+    bool BusyFlag = false;
+    QString closingMark;
+
+    QList<QAction *> mnuFileItem;
+    QList<QAction *> mnuOptionsItem;
+    QList<QAction *> mnuActionsItem;
+    QList<QAction *> mnuHelpItem;
+    QList<QAction *> mnuPopupItem;
+    QList<QAction *> mnuPopupListViewItem;
+    QMenu *mnuPopup;
+    QMenu *mnuPopupListView;
+    QAction *mnuLogin; // for desktops without a tray
+
+signals:
+    // Emitted by the one-shot timer; the runner connects here.
+    void runRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildMenus();
+    QList<QAction *> fillMenu(QMenu *menu, const QStringList &captions);
+    void restoreSettings();
+    void layOut();
+    void Timer_Timer();
+    void shutdown();
+    QSettings *settings();
+
+    Options options;
+    std::unique_ptr<QSettings> settingsStore;
+    std::unique_ptr<QLockFile> instanceLock;
+    StatusDisplay *display;
+    bool trayAvailable = true;
+    bool closed = false;
+};

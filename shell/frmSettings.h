@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+
+// Chooses the logged-on user's default folder.
+class frmSettings : public QDialog
+{
+    Q_OBJECT
+
+public:
+    struct Host
+    {
+        std::function<void()> SaveSettings;
+        std::function<void(const QString &)> SetStatus;
+    };
+
+    explicit frmSettings(Host host, QWidget *parent = nullptr);
+
+    QLineEdit *txtPath;
+    QPushButton *cmdBrowse;
+    QPushButton *cmdOK;
+    QPushButton *cmdCancel;
+
+    void cmdBrowse_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+private:
+    Host host;
+    bool changed = false;
+};

@@ -1,0 +1,60 @@
+#include "MainWindowFixture.h"
+
+#include "actions/Actions.h"
+#include "profiles/UserManagement.h"
+#include "shell/Global.h"
+
+#include <QDir>
+
+MainWindowFixture::MainWindowFixture()
+{
+    QDir().mkpath(appPath());
+    Global::StopRequested = 0;
+    Global::DefaultFolder.clear();
+}
+
+MainWindowFixture::~MainWindowFixture()
+{
+    main.reset();
+    Global::StopRequested = 0;
+    Global::CurrentUserName.clear();
+    Global::CurrentUserPassword.clear();
+    Global::DefaultFolder.clear();
+    Actions::RemoveAllActions();
+}
+
+frmMain::Options MainWindowFixture::options(int tray) const
+{
+    frmMain::Options o;
+    o.appPath = appPath();
+    o.settingsFile = settingsPath();
+    o.lockFile = tmp.filePath(QStringLiteral("vaulnix.lock"));
+    o.trayAvailable = tray;
+    return o;
+}
+
+bool MainWindowFixture::start(int tray)
+{
+    main = std::make_unique<frmMain>(options(tray));
+    return main->Load();
+}
+
+void MainWindowFixture::storeSetting(const QString &key, const QString &value)
+{
+    QSettings store(settingsPath(), QSettings::IniFormat);
+    store.setValue(QStringLiteral("Settings/") + key, value);
+}
+
+QString MainWindowFixture::storedSetting(const QString &key)
+{
+    QSettings store(settingsPath(), QSettings::IniFormat);
+    return store.value(QStringLiteral("Settings/") + key).toString();
+}
+
+void MainWindowFixture::logOn(const QString &name, const QString &password)
+{
+    Global::CurrentUserName = name;
+    Global::CurrentUserPassword = password;
+    Global::DefaultFolder = appPath();
+    ASSERT_TRUE(UserManagement::SaveProfile());
+}

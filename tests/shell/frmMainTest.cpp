@@ -1,0 +1,202 @@
+#include "MainWindowFixture.h"
+
+#include "actions/ActionListView.h"
+#include "actions/Actions.h"
+#include "shell/CTray.h"
+#include "shell/Global.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+
+namespace {
+
+class MainWindow : public MainWindowFixture
+{
+protected:
+    QStringList visibleTrayItems()
+    {
+        main->LayOutTrayMenu();
+        QStringList items;
+        for (QAction *item : main->mnuPopupItem)
+            items << (item->isVisible() ? (item->isSeparator() ? QStringLiteral("-") : item->text())
+                                        : QString());
+        items.removeAll(QString());
+        return items;
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsHiddenAndIdleInTheTray)
+{
+    storeSetting("Column2", "3000");
+    storeSetting("Column3", "wide");
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(Global::AppVersion, "1.0.0");
+    EXPECT_EQ(Global::AppPath, appPath());
+    EXPECT_TRUE(QRegularExpression(R"(^ (0[1-9]|1[0-2]):[0-5]\d (AM|PM): Vaulnix Ready$)")
+                    .match(main->lblStatus->text())
+                    .hasMatch())
+        << main->lblStatus->text().toStdString();
+    EXPECT_EQ(main->lblBusy->text(), "OK");
+    EXPECT_EQ(main->lblBusy->toolTip(), "Idle");
+    EXPECT_EQ(main->lblBusy->palette().color(QPalette::Window), QColor(0, 128, 0));
+    EXPECT_EQ(main->Tray->shownTip(), "Vaulnix v1.0.0");
+    EXPECT_TRUE(Global::CurrentUserName.isEmpty() && Global::CurrentUserPassword.isEmpty());
+
+    const QHeaderView *header = main->lvMain->header();
+    EXPECT_EQ(main->lvMain->headerItem()->text(5), "Last Ran");
+    EXPECT_EQ(header->sectionSize(0), frmMain::twipsToPixels(2500));
+    EXPECT_EQ(header->sectionSize(1), frmMain::twipsToPixels(3000)) << "stored";
+    EXPECT_EQ(header->sectionSize(2), frmMain::twipsToPixels(1000)) << "not a number: the default";
+    EXPECT_EQ(main->width(), frmMain::twipsToPixels(4000));
+    EXPECT_EQ(main->height(), frmMain::twipsToPixels(2000));
+}
+
+TEST_F(MainWindow, ASecondInstanceIsRefusedAndTouchesNothing)
+{
+    ASSERT_TRUE(start());
+    storeSetting("MainWidth", "5000");
+    frmMain second(options());
+    EXPECT_FALSE(second.Load());
+    EXPECT_EQ(prompt.messages, QStringList{"Another instance of Vaulnix is already running.\r\n\r\n"
+                                           "This instance will be close automatically."});
+    EXPECT_EQ(prompt.titles, QStringList{"Vaulnix"});
+    EXPECT_EQ(storedSetting("MainWidth"), "5000");
+    EXPECT_TRUE(main->Tray->ShowIcon()) << "the first instance keeps its icon";
+}
+
+TEST_F(MainWindow, TheCloseButtonHidesAndOnlyExitEnds)
+{
+    ASSERT_TRUE(start());
+    main->show();
+    main->close();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_FALSE(main->isClosed());
+    EXPECT_TRUE(storedSetting("MainWidth").isEmpty()) << "hiding saves nothing";
+
+    main->show();
+    main->mnuFileItem_Click(5);
+    EXPECT_TRUE(main->isClosed());
+    EXPECT_EQ(storedSetting("MainWidth"),
+              QString::number(qRound(frmMain::pixelsToTwips(main->frameGeometry().width()))));
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_EQ(Global::StopRequested, 1);
+}
+
+TEST_F(MainWindow, ExitDuringARunAsksFirst)
+{
+    ASSERT_TRUE(start());
+    main->BusyFlag = true;
+    prompt.answers = {Prompt::No};
+    main->CloseProgram();
+    EXPECT_EQ(prompt.messages, QStringList{"Cancel current process?"});
+    EXPECT_FALSE(main->isClosed());
+    EXPECT_EQ(Global::StopRequested, 0);
+
+    // The closing mark stays: once the run is over the close button ends the program.
+    main->BusyFlag = false;
+    main->show();
+    main->close();
+    EXPECT_TRUE(main->isClosed());
+    EXPECT_EQ(prompt.messages.size(), 1);
+}
+
+TEST_F(MainWindow, ExitConfirmedDuringARunStopsIt)
+{
+    ASSERT_TRUE(start());
+    main->BusyFlag = true;
+    prompt.answers = {Prompt::Yes};
+    main->mnuPopupItem_Click(10);
+    EXPECT_TRUE(main->isClosed());
+    EXPECT_EQ(Global::StopRequested, 1);
+    EXPECT_FALSE(main->BusyFlag);
+}
+
+TEST_F(MainWindow, TrayMenuFollowsLoginAndVisibility)
+{
+    ASSERT_TRUE(start());
+    EXPECT_EQ(visibleTrayItems(), (QStringList{"&Login...", "-", "&Remove Vaulnix"}));
+    logOn();
+    EXPECT_EQ(visibleTrayItems(), (QStringList{"&Show", "-", "&Run Actions", "-", "Startup Actions",
+                                               "Shutdown Actions", "-", "&Remove Vaulnix"}));
+    main->Tray_LButtonDblClick();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(visibleTrayItems(), (QStringList{"&Hide", "-", "&Run Actions", "-", "Startup Actions",
+                                               "Shutdown Actions", "-", "&Remove Vaulnix"}));
+    main->mnuPopupItem_Click(1);
+    EXPECT_FALSE(main->isVisible());
+
+    main->mnuPopupItem_Click(3);
+    EXPECT_FALSE(main->Timer->isActive()) << "nothing to run";
+    Actions::AddAction(1, "b.vlx", "b", "/x", 0, 1, "");
+    main->mnuPopupItem_Click(3);
+    EXPECT_TRUE(main->Timer->isActive());
+}
+
+TEST_F(MainWindow, DoubleClickDoesNothingWithNobodyLoggedOn)
+{
+    ASSERT_TRUE(start());
+    main->Tray->mouseMessage(515);
+    EXPECT_FALSE(main->isVisible());
+    logOn();
+    main->showMinimized();
+    main->Tray->mouseMessage(515);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->isMinimized());
+}
+
+TEST_F(MainWindow, TipTextIsCutToItsField)
+{
+    ASSERT_TRUE(start());
+    const QString long70(70, 'x');
+    main->Tray->TipText(long70);
+    EXPECT_EQ(main->Tray->shownTip(), QString(64, 'x'));
+    EXPECT_EQ(main->Tray->TipText().size(), 64);
+    main->Tray->TipText("short");
+    EXPECT_EQ(main->Tray->shownTip(), "short");
+    EXPECT_EQ(main->Tray->TipText(), QString("short") + QChar(0) + QString(58, ' '));
+    main->SetIcon(1);
+    EXPECT_EQ(main->Tray->shownTip(), "Vaulnix v1.0.0 (Busy)");
+}
+
+TEST_F(MainWindow, WithoutATrayTheWindowShowsAndClosingEnds)
+{
+    ASSERT_TRUE(start(0));
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->mnuLogin->isVisible());
+    main->close();
+    EXPECT_TRUE(main->isClosed());
+}
+
+TEST_F(MainWindow, LayoutFollowsTheWindowSize)
+{
+    ASSERT_TRUE(start());
+    main->show();
+    main->resize(frmMain::twipsToPixels(9000), frmMain::twipsToPixels(6000));
+    QCoreApplication::processEvents();
+    const int w = main->frameGeometry().width();
+    const int h = main->frameGeometry().height();
+    EXPECT_EQ(main->lvMain->width(), w - frmMain::twipsToPixels(150));
+    EXPECT_EQ(main->lvMain->height(), h - frmMain::twipsToPixels(975));
+    EXPECT_EQ(main->lblBusy->x(), w - frmMain::twipsToPixels(780));
+    EXPECT_EQ(main->lblStatus->width(), w - frmMain::twipsToPixels(855));
+    EXPECT_EQ(main->lblBusy->y(), main->lblStatus->y());
+}
+
+TEST_F(MainWindow, MenusCarryTheirCaptionsAndKeys)
+{
+    ASSERT_TRUE(start());
+    EXPECT_EQ(main->mnuFileItem[0]->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(main->mnuFileItem[1]->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(main->mnuActionsItem[0]->shortcut(), QKeySequence("F5"));
+    EXPECT_EQ(main->mnuActionsItem[6]->text(), "Count Actions");
+    EXPECT_FALSE(main->mnuActionsItem[6]->isVisible());
+    EXPECT_TRUE(main->mnuFileItem[2]->isSeparator());
+    EXPECT_EQ(main->mnuFileItem[5]->text(), "E&xit");
+    EXPECT_EQ(main->mnuPopupListViewItem[3]->text(), "&View Contents");
+}
