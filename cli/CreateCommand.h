@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/ExitStatus.h"
+
+#include <QString>
+#include <QStringList>
+
+class CCipherBlock;
+class Console;
+struct CliArguments;
+
+// `create`: packs a folder, or a list of files, into a box.
+class CreateCommand
+{
+public:
+    CreateCommand(const CliArguments &arguments, Console &console, CCipherBlock &engine);
+
+    // Before the password is asked for: the sources are there and can be named in a box.
+    void check() const;
+    ExitStatus run(const QString &password);
+
+    const QString &boxPath() const { return box; }
+    const QString &boxName() const { return name; }
+
+private:
+    const CliArguments &arguments;
+    Console &console;
+    CCipherBlock &engine;
+    QString box;
+    QString folder;
+    QStringList files;
+    QString name;
+};

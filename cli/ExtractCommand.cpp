@@ -1,0 +1,137 @@
+#include "cli/ExtractCommand.h"
+
+#include "cli/BoxRecords.h"
+#include "cli/CliArguments.h"
+#include "cli/CliError.h"
+#include "cli/Console.h"
+#include "cli/IncompleteFileSweeper.h"
+#include "cli/JobSettings.h"
+#include "cli/ProgressDisplay.h"
+#include "cli/ReadableBox.h"
+#include "engine/CCipherBlock.h"
+#include "shell/Global.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool stopRequested()
+{
+    return Global::StopRequested.load() != 0;
+}
+
+} // namespace
+
+ExtractCommand::ExtractCommand(const CliArguments &arguments, Console &console,
+                               CCipherBlock &engine)
+    : arguments(arguments)
+    , console(console)
+    , engine(engine)
+    , box(QDir::cleanPath(QDir::current().absoluteFilePath(arguments.box)))
+    , folder(QDir::cleanPath(QDir::current().absoluteFilePath(arguments.folder)))
+{}
+
+void ExtractCommand::check() const
+{
+    ReadableBox::check(box);
+    const QFileInfo target(folder);
+    if (target.exists() && !target.isDir())
+        throw CliError(ExitStatus::Failed,
+                       QStringLiteral("%1: exists and is not a folder").arg(folder));
+}
+
+ExitStatus ExtractCommand::run(const QString &password)
+{
+    return arguments.only.isEmpty() ? extractWhole(password) : extractSelected(password);
+}
+
+ExitStatus ExtractCommand::extractWhole(const QString &password)
+{
+    JobSettings job(arguments.shred);
+    ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
+    progress.attach(engine);
+    const IncompleteFileSweeper sweeper;
+    qint16 result = 0;
+    try {
+        result = engine.ExtractBlock(box, folder, password);
+    } catch (...) {
+        progress.finish();
+        sweeper.sweep(folder, BoxRecords::of(engine));
+        throw;
+    }
+    progress.finish();
+    if (result == 1)
+        wrongPassword();
+    if (result == 3) {
+        sweeper.sweep(folder, BoxRecords::of(engine));
+        stopped();
+    }
+    return ExitStatus::Done;
+}
+
+ExitStatus ExtractCommand::extractSelected(const QString &password)
+{
+    // Read the table first, so that a position beyond it changes nothing on disk.
+    if (engine.ViewBlock(box, password) != 0)
+        wrongPassword();
+    const BoxRecords records = BoxRecords::of(engine);
+    const qsizetype count = records.records().size();
+    QList<qint32> positions;
+    qint64 total = 0;
+    for (const qint32 position : arguments.only) {
+        if (position > count)
+            throw CliError(ExitStatus::Usage,
+                           QStringLiteral("%1 holds %2 files; there is no file %3")
+                               .arg(box)
+                               .arg(count)
+                               .arg(position));
+        positions.append(position - 1);
+        total += records.records().at(position - 1).size;
+    }
+
+    JobSettings job(false, password);
+    if (engine.DynamicExtractBlock(box, folder, password) != 0)
+        wrongPassword();
+    struct CloseBox
+    {
+        CCipherBlock &engine;
+        ~CloseBox() { engine.DynamicClose(); }
+    } close{engine};
+
+    ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
+    progress.attach(engine);
+    const IncompleteFileSweeper sweeper;
+    qint64 done = 0;
+    try {
+        for (const qint32 position : std::as_const(positions)) {
+            if (stopRequested())
+                break;
+            progress.setSelection(done, total);
+            engine.DynamicExtractToFile(position + 1, folder);
+            done += records.records().at(position).size;
+        }
+    } catch (...) {
+        progress.finish();
+        sweeper.sweep(folder, records, positions);
+        throw;
+    }
+    progress.finish();
+    if (stopRequested()) {
+        sweeper.sweep(folder, records, positions);
+        stopped();
+    }
+    return ExitStatus::Done;
+}
+
+void ExtractCommand::wrongPassword() const
+{
+    throw CliError(ExitStatus::WrongPasswordOrDamaged,
+                   QStringLiteral("%1: wrong password or damaged box").arg(box));
+}
+
+void ExtractCommand::stopped() const
+{
+    throw CliError(ExitStatus::Stopped,
+                   QStringLiteral("stopped: the extraction into %1 is incomplete").arg(folder));
+}

@@ -1,0 +1,17 @@
+#include "cli/JobSettings.h"
+
+#include "shell/Global.h"
+
+JobSettings::JobSettings(bool shred, const QString &password)
+    : savedShred(Global::DialogShred)
+    , savedPassword(Global::CurrentUserPassword)
+{
+    Global::DialogShred = shred ? 1 : 0;
+    Global::CurrentUserPassword = password;
+}
+
+JobSettings::~JobSettings()
+{
+    Global::DialogShred = savedShred;
+    Global::CurrentUserPassword = savedPassword;
+}

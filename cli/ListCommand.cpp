@@ -1,0 +1,33 @@
+#include "cli/ListCommand.h"
+
+#include "cli/BoxListing.h"
+#include "cli/CliArguments.h"
+#include "cli/CliError.h"
+#include "cli/Console.h"
+#include "cli/ConsoleText.h"
+#include "cli/ReadableBox.h"
+#include "engine/CCipherBlock.h"
+
+#include <QDir>
+
+#include <ostream>
+
+ListCommand::ListCommand(const CliArguments &arguments, Console &console, CCipherBlock &engine)
+    : console(console)
+    , engine(engine)
+    , box(QDir::cleanPath(QDir::current().absoluteFilePath(arguments.box)))
+{}
+
+void ListCommand::check() const
+{
+    ReadableBox::check(box);
+}
+
+ExitStatus ListCommand::run(const QString &password)
+{
+    if (engine.ViewBlock(box, password) != 0)
+        throw CliError(ExitStatus::WrongPasswordOrDamaged,
+                       QStringLiteral("%1: wrong password or damaged box").arg(box));
+    console.out() << ConsoleText::utf8(BoxListing::format(engine)) << std::flush;
+    return ExitStatus::Done;
+}
