@@ -64,17 +64,21 @@ public:
     {
         if (!bytes || length < 0)
             length = 0;
-        deriveKey(reinterpret_cast<const unsigned char *>(bytes), size_t(length));
-        const unsigned char iv[16] = {}; // block counter 0, nonce of 12 zero bytes
-        if (EVP_EncryptInit_ex(ctx, EVP_chacha20(), nullptr, secrets->currentKey, iv) != 1)
-            std::abort();
-        keyed = true;
+        if (length == 1 && *bytes == kClearKey) {
+            // Clearing: forget the current key now; the clear key's own stream is derived
+            // only if something is ever transformed under it.
+            sodium_memzero(secrets->currentKey, kKeyBytes);
+            EVP_CIPHER_CTX_reset(ctx);
+            keyed = false;
+            return;
+        }
+        use(reinterpret_cast<const unsigned char *>(bytes), size_t(length));
     }
 
     void transform(const char *input, int32_t n, char *output)
     {
         if (!keyed)
-            key(&kClearKey, 1);
+            use(reinterpret_cast<const unsigned char *>(&kClearKey), 1);
         int outLength = 0;
         if (EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char *>(output), &outLength,
                               reinterpret_cast<const unsigned char *>(input), n) != 1 ||
@@ -86,6 +90,17 @@ public:
     std::mutex lock;
 
 private:
+    void use(const unsigned char *bytes, size_t length)
+    {
+        deriveKey(bytes, length);
+        const unsigned char iv[16] = {}; // block counter 0, nonce of 12 zero bytes
+        // Once the context holds ChaCha20, re-keying skips looking the cipher up again.
+        const EVP_CIPHER *cipher = EVP_CIPHER_CTX_get0_cipher(ctx) ? nullptr : EVP_chacha20();
+        if (EVP_EncryptInit_ex(ctx, cipher, nullptr, secrets->currentKey, iv) != 1)
+            std::abort();
+        keyed = true;
+    }
+
     void deriveKey(const unsigned char *password, size_t length)
     {
         unsigned char fingerprint[crypto_generichash_BYTES];

@@ -268,10 +268,16 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
     Path = withSlash(Path);
     QStringList result;
     const QStringList patterns = filespec.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    const QFileInfoList entries =
-        QDir(Path).entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name);
+    // One listing serves both the files and, when recursing, the subfolders.
+    QDir::Filters filters = QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot;
+    if (RecurseDirs)
+        filters |= QDir::Dirs;
+    const QFileInfoList entries = QDir(Path).entryInfoList(filters, QDir::Name);
+    qint32 folder = -1; // this folder's index, known from its first packed file on
     for (const QString &pattern : patterns) {
         for (const QFileInfo &entry : entries) {
+            if (entry.isDir())
+                continue;
             const QString name = entry.fileName();
             if (!matchesPattern(name, pattern))
                 continue;
@@ -285,8 +291,10 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
                         .arg(full));
             result.append(full);
             scannedSizes.push_back(entry.size());
-            AddDir(Path);
-            const qint32 folder = GetPathNumber(Path);
+            if (folder < 0) {
+                AddDir(Path);
+                folder = GetPathNumber(Path);
+            }
             if (folder >= 2) {
                 const QString key = directories.at(folder - 1) + QLatin1Char('\0') + name;
                 const QString owner = entryOwner.value(key);
@@ -307,14 +315,14 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
         return result;
 
     QStringList subfolders;
-    const QFileInfoList folders =
-        QDir(Path).entryInfoList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &folder : folders) {
-        if (folder.fileName().contains(QLatin1Char('\\')))
+    for (const QFileInfo &sub : entries) {
+        if (!sub.isDir())
+            continue;
+        if (sub.fileName().contains(QLatin1Char('\\')))
             throw VaulnixError(QStringLiteral("The name of the folder %1 holds \"\\\", which a box "
                                               "cannot store")
-                                   .arg(folder.filePath()));
-        subfolders.append(Path + folder.fileName());
+                                   .arg(sub.filePath()));
+        subfolders.append(Path + sub.fileName());
         pump();
         if (stopRequested())
             return result;
@@ -723,10 +731,14 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
 {
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
-    removeExisting(target);
     QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw VaulnixError(QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
+    // Creating exclusively first spares a look-up per file when the target is new.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        removeExisting(target);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw VaulnixError(
+                QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
+    }
     const QString cutShort = QStringLiteral("The box %1 is cut short; %2 is incomplete")
                                  .arg(readHandle->fileName(), target);
     QByteArray buffer(qsizetype(std::min(size, ChunkBytes)), Qt::Uninitialized);
