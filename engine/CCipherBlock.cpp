@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStringBuilder>
 
 #include <cmath>
 #include <cstring>
@@ -281,7 +282,8 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
             const QString name = entry.fileName();
             if (!matchesPattern(name, pattern))
                 continue;
-            const QString full = Path + name;
+            // Built in one exact allocation: the list holds one of these per file.
+            const QString full = Path % name;
             if (!excludedPath.isEmpty() && name == fileNameOf(excludedPath) &&
                 entry == QFileInfo(excludedPath))
                 continue; // the box being written
@@ -296,7 +298,7 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
                 folder = GetPathNumber(Path);
             }
             if (folder >= 2) {
-                const QString key = directories.at(folder - 1) + QLatin1Char('\0') + name;
+                const QString key = directories.at(folder - 1) % QLatin1Char('\0') % name;
                 const QString owner = entryOwner.value(key);
                 if (!owner.isEmpty() && owner != Path)
                     throw VaulnixError(
@@ -477,21 +479,21 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
 
     CreateAllFolders(BlockFile);
     // Written beside the target and renamed over it only when complete; a stop or an error
-    // leaves an existing box as it was.
+    // leaves an existing box as it was. Unbuffered, so every failed write is seen at once.
     QSaveFile box(BlockFile);
     box.setDirectWriteFallback(false);
-    if (!box.open(QIODevice::WriteOnly))
-        throw VaulnixError(
-            QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
+    if (!box.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw VaulnixError(QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
 
+    // The header is built in memory and written at once, its table length already in place.
     const QByteArray name = BlockName.toUtf8();
-    writeAll(box, cipher.Cipher(QByteArray(1, BoxHeader::Marker)), BlockFile);
-    writeAll(box, QByteArray(1, char(quint8(name.size()))), BlockFile);
-    writeAll(box, cipher.Cipher(name), BlockFile);
-    writeAll(box, ConvLong::LongToStr(qint32(d)), BlockFile);
+    QByteArray header = cipher.Cipher(QByteArray(1, BoxHeader::Marker));
+    header += char(quint8(name.size()));
+    header += cipher.Cipher(name);
+    header += ConvLong::LongToStr(qint32(d));
     if (folderBox) {
         for (qsizetype i = 0; i < directories.size(); ++i) {
-            writeAll(box, cipher.Cipher(directories.at(i).toUtf8() + '\0'), BlockFile);
+            header += cipher.Cipher(directories.at(i).toUtf8() + '\0');
             if ((i + 1) % 10 == 0)
                 pump();
             if (stopRequested())
@@ -499,8 +501,8 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
         }
     }
 
-    const qint64 tablePosition = box.pos();
-    writeAll(box, QByteArrayLiteral("!!!!"), BlockFile);
+    const qsizetype tablePosition = header.size();
+    header += QByteArrayLiteral("!!!!");
     totalBytes = 0;
     bytesDone = 0;
     qint64 tableLength = 0;
@@ -511,7 +513,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
                             ConvLong::LongToStr(qint32(file.size)) + fileNameOf(file.path).toUtf8();
         if (i + 1 < count)
             record += BoxHeader::Separator.toByteArray();
-        writeAll(box, cipher.Cipher(record), BlockFile);
+        header += cipher.Cipher(record);
         tableLength += record.size();
         totalBytes += file.size;
         if (stopRequested())
@@ -520,6 +522,8 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
         if ((i + 1) % 10 == 0)
             pump();
     }
+    header.replace(tablePosition, 4, ConvLong::LongToStr(qint32(tableLength)));
+    writeAll(box, header, BlockFile);
 
     emit CreatingFileBlock();
     rateTick.StartTick();
@@ -532,10 +536,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     if (stopRequested())
         return 0;
 
-    if (!box.seek(tablePosition))
-        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(BlockFile, box.errorString()));
-    writeAll(box, ConvLong::LongToStr(qint32(tableLength)), BlockFile);
-    if (!box.commit())
+    if (!syncToDisk(box) || !box.commit())
         throw VaulnixError(
             QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, box.errorString()));
 
@@ -733,9 +734,9 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
         throw VaulnixError(QStringLiteral("No box is open"));
     QFile out(target);
     // Creating exclusively first spares a look-up per file when the target is new.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         removeExisting(target);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             throw VaulnixError(
                 QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
     }
@@ -764,8 +765,6 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
             emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
                                 qint32(size), shownName);
     }
-    if (!out.flush())
-        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
 }
 
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
