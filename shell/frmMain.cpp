@@ -1,8 +1,11 @@
 #include "shell/frmMain.h"
 
 #include "actions/ActionListView.h"
+#include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "profiles/UserManagement.h"
+#include "profiles/frmNewUser.h"
+#include "profiles/frmPassword.h"
 #include "shell/CTray.h"
 #include "shell/Global.h"
 #include "shell/PictureBox.h"
@@ -87,6 +90,7 @@ frmMain::frmMain(Options opts)
     setCentralWidget(central);
     display = new StatusDisplay(lblStatus, lblBusy, pic, Tray, this);
     display->setPump([] { QCoreApplication::processEvents(); });
+    actionRunner = new ActionRunner(*this);
     setWindowIcon(QIcon(display->picture(0)));
 
     Timer->setSingleShot(true);
@@ -339,10 +343,10 @@ void frmMain::mnuPopupItem_Click(int index)
             Timer->start();
         break;
     case 5:
-        mnuActionsItem_Click(2);
+        actionRunner->StartupActions();
         break;
     case 6:
-        mnuActionsItem_Click(3);
+        actionRunner->ShutdownActions();
         break;
     case 8:
         if (loggedIn() || UserProfiles() == 1)
@@ -392,12 +396,80 @@ void frmMain::mnuOptionsItem_Click(int index)
 {
     if (index == 0)
         ShowSettingsDialog();
+    else if (index == 2)
+        DeleteProfile();
 }
 
 void frmMain::mnuActionsItem_Click(int index)
 {
-    if (index == 0 && lvMain->rowCount() > 0)
-        Timer->start();
+    switch (index) {
+    case 0:
+        if (lvMain->rowCount() > 0)
+            Timer->start();
+        break;
+    case 2:
+        actionRunner->StartupActions();
+        break;
+    case 3:
+        actionRunner->ShutdownActions();
+        break;
+    case 5:
+        actionRunner->ClearAllActions();
+        break;
+    case 6:
+        actionRunner->CountActions();
+        break;
+    default:
+        break;
+    }
+}
+
+qint16 frmMain::UserProfiles()
+{
+    if (!UserManagement::ProfileNames.isEmpty()) {
+        const qint16 result = ShowLogin();
+        if (result != 1)
+            return result;
+    } else {
+        frmNewUser first(*this);
+        Global::DialogResult = 0;
+        first.exec();
+        if (Global::DialogResult != 1)
+            return Global::DialogResult;
+        Global::DefaultFolder = Global::AppPath;
+        ShowSettingsDialog();
+        if (!Global::DefaultFolder.isEmpty() && Global::DialogResult == 1)
+            SaveSettings();
+    }
+    SetTitle(Global::CurrentUserName);
+    return 1;
+}
+
+qint16 frmMain::ShowLogin()
+{
+    frmPassword login(*this);
+    login.exec();
+    switch (Global::DialogResult) {
+    case 1:
+        return 1;
+    case 0:
+        return 0;
+    default:
+        return Global::CurrentUserPassword.isEmpty() ? 2 : 0;
+    }
+}
+
+void frmMain::DeleteProfile()
+{
+    if (Global::CurrentUserName.isEmpty())
+        return;
+    if (Prompt::ask(QStringLiteral("Delete ") + Global::CurrentUserName + QStringLiteral("?"),
+                    Prompt::Buttons::YesNo, Prompt::Icon::Information) != Prompt::Yes)
+        return;
+    UserManagement::DeleteProfile();
+    if (trayAvailable)
+        hide();
+    UserManagement::ListProfiles(Global::AppPath);
 }
 
 void frmMain::mnuHelpItem_Click(int) {}
@@ -405,7 +477,12 @@ void frmMain::mnuHelpItem_Click(int) {}
 void frmMain::Timer_Timer()
 {
     Timer->stop();
-    emit runRequested();
+    if (BusyFlag) {
+        // The message loop runs during a run; a second run must not start inside it.
+        SetStatus(QStringLiteral("A run is under way; wait until it has finished"));
+        return;
+    }
+    actionRunner->ProcessScript();
     if (Global::StopRequested)
         CloseProgram();
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 class ActionListView;
+class ActionRunner;
 class CTray;
 class PictureBox;
 class QLabel;
@@ -64,12 +65,16 @@ public:
     // Users.
     void ClearUser();
     void Logoff();
-    std::function<qint16()> UserProfiles = [] { return qint16(0); };
+    qint16 UserProfiles();
+    qint16 ShowLogin();
+    void DeleteProfile();
+    ActionRunner &runner() { return *actionRunner; }
 
     void mnuFileItem_Click(int index);
     void mnuOptionsItem_Click(int index);
     void mnuActionsItem_Click(int index);
     void mnuHelpItem_Click(int index);
+    void Timer_Timer();
 
     bool hasTray() const { return trayAvailable; }
     bool isClosed() const { return closed; }
@@ -98,10 +103,6 @@ public:
     QMenu *mnuPopupListView;
     QAction *mnuLogin; // for desktops without a tray
 
-signals:
-    // Emitted by the one-shot timer; the runner connects here.
-    void runRequested();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -111,7 +112,6 @@ private:
     QList<QAction *> fillMenu(QMenu *menu, const QStringList &captions);
     void restoreSettings();
     void layOut();
-    void Timer_Timer();
     void shutdown();
     QSettings *settings();
 
@@ -119,6 +119,7 @@ private:
     std::unique_ptr<QSettings> settingsStore;
     std::unique_ptr<QLockFile> instanceLock;
     StatusDisplay *display;
+    ActionRunner *actionRunner;
     bool trayAvailable = true;
     bool closed = false;
 };

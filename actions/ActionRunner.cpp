@@ -1,0 +1,190 @@
+#include "actions/ActionRunner.h"
+
+#include "actions/ActionListView.h"
+#include "actions/Actions.h"
+#include "shell/Global.h"
+#include "shell/Prompt.h"
+#include "shell/VaulnixError.h"
+#include "shell/frmMain.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+ActionRunner::ActionRunner(frmMain &window)
+    : QObject(&window)
+    , main(window)
+{}
+
+QString ActionRunner::stamp() const
+{
+    return QLocale().toString(now(), QLocale::ShortFormat);
+}
+
+void ActionRunner::ProcessScript()
+{
+    ActionListView &list = *main.lvMain;
+    SuccessCount = 0;
+    qint32 creates = 0;
+    qint32 extracts = 0;
+    main.RunStopwatch.StartTick();
+    main.BusyFlag = true;
+
+    // Rows are followed by their tags: rows removed while the run pumps messages are skipped.
+    QStringList tags;
+    for (int i = 0; i < list.rowCount(); ++i)
+        tags << ActionListView::tagOf(list.row(i));
+
+    for (const QString &tag : std::as_const(tags)) {
+        if (Global::StopRequested) {
+            main.CloseProgram();
+            return;
+        }
+        QTreeWidgetItem *row = list.rowWithTag(tag);
+        if (!row || !ActionListView::isChecked(row))
+            continue;
+        if (!Actions::UserActions.Item(Actions::GetAction(tag.toInt())))
+            continue;
+        const QString kind = row->text(ActionListView::ActionColumn);
+        const QString boxFile = row->text(ActionListView::BoxFileColumn);
+        if (kind == Actions::CreateText) {
+            CAction *action = Actions::UserActions.Item(Actions::GetAction(tag.toInt()));
+            Global::DialogFolder = row->text(ActionListView::FolderColumn);
+            Global::DialogBoxFile = boxFile;
+            Global::DialogBoxName = action->BoxName();
+            Global::DialogShred = Actions::ShredFromText(row->text(ActionListView::ShredColumn));
+            guarded(boxFile, [this] { RunCreate(); });
+            ++creates;
+        } else if (kind == Actions::ExtractText) {
+            Global::DialogFolder = row->text(ActionListView::FolderColumn);
+            Global::DialogShred = Actions::ShredFromText(row->text(ActionListView::ShredColumn));
+            guarded(boxFile, [this, boxFile] { RunExtract(boxFile); });
+            ++extracts;
+        } else {
+            continue;
+        }
+        // The step pumped messages: the row or its action may be gone by now.
+        row = list.rowWithTag(tag);
+        CAction *action = Actions::UserActions.Item(Actions::GetAction(tag.toInt()));
+        if (!row || !action)
+            continue;
+        action->setLastRan(stamp());
+        row->setText(ActionListView::LastRanColumn, action->LastRan());
+        if (kind == Actions::ExtractText) {
+            row->setText(ActionListView::ActionColumn, Actions::CreateText);
+            action->setAction(CAction::Create);
+        } else if (!Actions::IsFileList(Global::DialogFolder)) {
+            action->setAction(CAction::Extract);
+            row->setText(ActionListView::ActionColumn, Actions::ExtractText);
+        }
+    }
+
+    main.RunStopwatch.StopTick();
+    main.SetIcon(0);
+    const QString seconds =
+        QLocale().toString(double(main.RunStopwatch.ElapsedTicks()) / 1000.0, 'f', 2);
+    if (creates > 0 && SuccessCount > 0)
+        main.SetStatus(QStringLiteral("Created in ") + seconds + QStringLiteral(" seconds"));
+    else if (creates > 0)
+        main.SetStatus(QStringLiteral("Box not created"));
+    else if (extracts > 0 && SuccessCount > 0)
+        main.SetStatus(QStringLiteral("Extracted in ") + seconds + QStringLiteral(" seconds"));
+    else if (extracts > 0)
+        main.SetStatus(QStringLiteral("Box not extracted"));
+    else
+        main.SetStatus(QStringLiteral("No actions performed"));
+    main.BusyFlag = false;
+}
+
+void ActionRunner::guarded(const QString &boxFile, const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const VaulnixError &error) {
+        main.SetIcon(0);
+        Prompt::instance().message(QStringLiteral("The box %1 could not be processed:\n\n%2")
+                                       .arg(boxFile, error.message()),
+                                   Prompt::Buttons::Ok, Prompt::Icon::Exclamation, Global::AppName);
+    }
+}
+
+void ActionRunner::RunCreate()
+{
+    Global::ScanFileCount = 0;
+    main.RunStopwatch.StopTick();
+    main.RunStopwatch.RestartTick();
+    if (Global::DialogFolder.isEmpty())
+        return;
+    main.SetIcon(1);
+    main.SetStatus(QStringLiteral("Locating Box Contents..."));
+    QCoreApplication::processEvents();
+    qint16 result;
+    if (!Actions::IsFileList(Global::DialogFolder))
+        result = main.Vaulnix->CreateBlock(Global::DialogBoxFile, Global::DialogBoxName,
+                                           Global::CurrentUserPassword, Global::DialogFolder,
+                                           Global::DialogShred);
+    else
+        result = main.Vaulnix->CreateSimple(Global::DialogBoxFile, Global::DialogBoxName,
+                                            Global::CurrentUserPassword, Global::DialogFolder,
+                                            Global::DialogShred);
+    if (result == 1)
+        ++SuccessCount;
+}
+
+void ActionRunner::RunExtract(const QString &BoxFile)
+{
+    main.RunStopwatch.StopTick();
+    main.RunStopwatch.RestartTick();
+    if (Global::CurrentUserPassword.isEmpty())
+        return;
+    main.SetIcon(1);
+    if (main.Vaulnix->ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) == 0)
+        ++SuccessCount;
+}
+
+void ActionRunner::forceKind(qint16 kind)
+{
+    ActionListView &list = *main.lvMain;
+    for (int i = 0; i < list.rowCount(); ++i) {
+        QTreeWidgetItem *row = list.row(i);
+        if (!ActionListView::isChecked(row))
+            continue;
+        if (CAction *action =
+                Actions::UserActions.Item(Actions::GetAction(ActionListView::tagOf(row).toInt()))) {
+            action->setAction(kind);
+            row->setText(ActionListView::ActionColumn, Actions::ActionText(kind));
+        }
+    }
+}
+
+void ActionRunner::StartupActions()
+{
+    forceKind(CAction::Extract);
+    main.Timer->start();
+}
+
+void ActionRunner::ShutdownActions()
+{
+    forceKind(CAction::Create);
+    main.Timer->start();
+}
+
+void ActionRunner::ClearAllActions()
+{
+    Actions::RemoveAllActions();
+}
+
+QString ActionRunner::CountActionsText() const
+{
+    QString text = QStringLiteral("Count = %1\r\n\r\n").arg(Actions::UserActions.Count());
+    for (qint32 i = 1; i <= Actions::UserActions.Count(); ++i) {
+        const CAction *action = Actions::UserActions.Item(i);
+        text += QStringLiteral("%1 - %2\r\n").arg(action->ID()).arg(action->BoxFile());
+    }
+    return text;
+}
+
+void ActionRunner::CountActions()
+{
+    Prompt::instance().message(CountActionsText(), Prompt::Buttons::Ok, Prompt::Icon::None,
+                               Global::AppName);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+
+#include <functional>
+
+void scheduleModalCheck(std::function<bool()> attempt);
+
+// Acts on the next modal window as soon as it is shown, so tests can drive windows opened with
+// exec() without waiting. The action runs inside the window's own event loop.
+template<typename Window> void whenModal(std::function<void(Window *)> act)
+{
+    scheduleModalCheck([act] {
+        auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
+        if (!window)
+            return false;
+        act(window);
+        return true;
+    });
+}
