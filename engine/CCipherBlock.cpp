@@ -283,7 +283,7 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
             if (!matchesPattern(name, pattern))
                 continue;
             // Built in one exact allocation: the list holds one of these per file.
-            const QString full = Path % name;
+            const QString full = QStringView(Path) % name;
             if (!excludedPath.isEmpty() && name == fileNameOf(excludedPath) &&
                 entry == QFileInfo(excludedPath))
                 continue; // the box being written
