@@ -1,6 +1,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+BENCH_DIR ?= build-bench
 
 .PHONY: all deps configure build run test bench fuzz smoke screenshots format clean
 
@@ -20,6 +21,13 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Release build of the benchmarks, then the whole benchmark run (a few minutes, on /dev/shm).
+bench:
+	@scripts/install-deps.sh --bench
+	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVAULNIX_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_DIR) --target cipher_bench vaulnix-bench -j $(JOBS)
+	@BUILD_DIR=$(BENCH_DIR) bench/run-benchmarks.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Times pack and unpack with the Vaulnix engine beside plain tar, tar | openssl enc and 7-Zip,
+# all in one run with every input and output on one tmpfs, with the peak memory of each; then
+# the time per file for growing trees and the raw cipher throughput of the same build.
+#
+# Usage: bench/run-benchmarks.sh
+#   REPS=5          timed runs of each step (after one untimed, checked warm-up run); medians
+#   TREES="2000 20000 200000"   trees for the time per file (20000 is also the peer corpus)
+#   WORK=/dev/shm/vaulnix-bench   corpora and outputs (must be a tmpfs)
+#   BUILD_DIR=build-bench         build with vaulnix-bench and cipher_bench (make bench)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${BUILD_DIR:-$here/../build-bench}
+work=${WORK:-/dev/shm/vaulnix-bench}
+reps=${REPS:-5}
+read -r -a trees <<<"${TREES:-2000 20000 200000}"
+vb=$build/bench/vaulnix-bench
+cb=$build/bench/cipher_bench
+sevenzip=$(command -v 7zz || command -v 7z || true)
+
+for t in "$vb" "$cb"; do
+  [ -x "$t" ] || { echo "missing $t: run make bench (or build with VAULNIX_BUILD_BENCH)" >&2; exit 1; }
+done
+for t in tar openssl "$sevenzip" /usr/bin/time; do
+  command -v "$t" >/dev/null || { echo "missing $t: scripts/install-deps.sh --bench" >&2; exit 1; }
+done
+
+corpus=$work/corpus
+out=$work/out
+res=$work/results
+VAULNIX_BENCH=$vb "$here/make-corpus.sh" "$corpus" 20000 "${trees[@]}"
+rm -rf "$out" "$res"
+mkdir -p "$out" "$res"
+pwfile=$work/password
+printf 'correct horse battery staple\n' >"$pwfile"
+password=$(head -n 1 "$pwfile")
+load_before=$(cut -d ' ' -f 1-3 /proc/loadavg)
+
+keep=0 # 1 while the runs count
+# run LABEL COMMAND...: one run; appends "microseconds peak-KiB" to the results of LABEL.
+run() {
+  local label=$1 t0 t1
+  shift
+  t0=$(date +%s%N)
+  if ! /usr/bin/time -f %M -o "$out/mem" "$@" >/dev/null 2>"$out/err"; then
+    echo "failed: $*" >&2
+    cat "$out/err" >&2
+    exit 1
+  fi
+  t1=$(date +%s%N)
+  if [ "$keep" = 1 ]; then
+    mkdir -p "$(dirname "$res/$label")"
+    echo "$(((t1 - t0) / 1000)) $(tail -n 1 "$out/mem")" >>"$res/$label"
+  fi
+}
+
+fresh() { rm -rf "$1" && mkdir -p "$1"; }
+
+# One tool on one corpus: pack, then unpack into a fresh folder. The unpacked tree lands in $x
+# (ours holds the folder's contents, the others the folder itself).
+step() {
+  local tool=$1 name=$2 src=$corpus/$2 x=$out/x
+  rm -rf "$out/archive" "$x"
+  case $tool in
+  tar)
+    run "$name/tar/pack" tar cf "$out/archive" -C "$corpus" "$name"
+    fresh "$x"
+    run "$name/tar/unpack" tar xf "$out/archive" -C "$x"
+    x=$x/$name ;;
+  vaulnix)
+    run "$name/vaulnix/pack" "$vb" pack "$out/archive" "$src" "$pwfile"
+    fresh "$x"
+    run "$name/vaulnix/unpack" "$vb" unpack "$out/archive" "$x" "$pwfile" ;;
+  openssl)
+    run "$name/openssl/pack" bash -c 'set -o pipefail; tar cf - -C "$1" "$2" |
+      openssl enc -chacha20 -pbkdf2 -pass "file:$3" -out "$4"' _ "$corpus" "$name" "$pwfile" \
+      "$out/archive"
+    fresh "$x"
+    run "$name/openssl/unpack" bash -c 'set -o pipefail; openssl enc -d -chacha20 -pbkdf2 \
+      -pass "file:$1" -in "$2" | tar xf - -C "$3"' _ "$pwfile" "$out/archive" "$x"
+    x=$x/$name ;;
+  7z)
+    rm -f "$out/archive.7z"
+    run "$name/7z/pack" "$sevenzip" a -bd -bso0 -bsp0 -mx0 -mhe=on "-p$password" \
+      "$out/archive.7z" "$src"
+    fresh "$x"
+    run "$name/7z/unpack" "$sevenzip" x -bd -bso0 -bsp0 "-p$password" "-o$x" "$out/archive.7z"
+    x=$x/$name ;;
+  esac
+  if [ "$keep" = 0 ] && [ "$name" != empty ] && ! diff -rq "$src" "$x" >/dev/null; then
+    echo "$tool did not give back $name intact" >&2
+    exit 1
+  fi
+  rm -rf "$out/archive" "$out/archive.7z" "$out/x"
+}
+
+# Runs every tool on every corpus, round after round, so drift hits all alike.
+rounds() {
+  local tools=$1 names=$2 r tool name
+  for ((r = 0; r <= reps; r++)); do
+    keep=$((r > 0 ? 1 : 0))
+    for name in $names; do
+      for tool in $tools; do
+        step "$tool" "$name"
+      done
+    done
+  done
+}
+
+median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+seconds() { cut -d ' ' -f 1 "$res/$1" | median | awk '{printf "%.3f", $1 / 1e6}'; }
+peak() { cut -d ' ' -f 2 "$res/$1" | sort -n | tail -n 1 | awk '{printf "%.1f", $1 / 1024}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+bytes_of() { du -sb --apparent-size "$corpus/$1" | cut -f 1; }
+
+echo "cipher throughput ..." >&2
+"$cb" --benchmark_repetitions=$((reps > 3 ? reps : 3)) --benchmark_report_aggregates_only=true \
+  --benchmark_format=csv 2>/dev/null >"$res/cipher.csv"
+rate() { awk -F, -v n="\"$1_median\"" '$1 == n {print $6}' "$res/cipher.csv"; }
+wrapper=$(rate BM_CCipher)
+evp=$(rate BM_OpenSslChaCha20)
+sodium=$(rate BM_SodiumChaCha20)
+raw=$(awk -v a="$evp" -v b="$sodium" 'BEGIN {print (a > b) ? a : b}')
+
+echo "big file and 20,000 files with every tool ..." >&2
+rounds "tar vaulnix openssl 7z" "big tree-20000"
+echo "time per file ..." >&2
+per_file_trees=""
+for n in "${trees[@]}"; do
+  [ "$n" = 20000 ] || per_file_trees+=" tree-$n"
+done
+rounds "tar vaulnix" "empty$per_file_trees"
+load_after=$(cut -d ' ' -f 1-3 /proc/loadavg)
+
+{
+  echo "## Results"
+  echo
+  echo "$(nproc) cores, $(grep -m 1 'model name' /proc/cpuinfo | cut -d : -f 2 | sed 's/^ //'), $(uname -r)"
+  echo "work folder $work on $(stat -f -c %T "$work"); $reps timed runs each, medians"
+  echo "load average before: $load_before; after: $load_after"
+  echo
+  echo "### Cipher path, 128 KiB chunks, one core"
+  echo
+  echo "| stream | GB/s | vs faster raw stream |"
+  echo "|---|---|---|"
+  for pair in "CCipher::Cipher (wrapper)=$wrapper" "OpenSSL EVP ChaCha20=$evp" \
+    "libsodium crypto_stream_chacha20_ietf_xor_ic=$sodium"; do
+    awk -v n="${pair%%=*}" -v v="${pair##*=}" -v r="$raw" \
+      'BEGIN {printf "| %s | %.2f | %.3f |\n", n, v / 1e9, v / r}'
+  done
+  echo
+  echo "### Wall time (s) and peak memory (MiB)"
+  echo
+  echo "| corpus | tool | pack s | unpack s | pack peak MiB | unpack peak MiB |"
+  echo "|---|---|---|---|---|---|"
+  for name in big tree-20000; do
+    for tool in tar vaulnix openssl 7z; do
+      echo "| $name | $tool | $(seconds "$name/$tool/pack") | $(seconds "$name/$tool/unpack") |" \
+        "$(peak "$name/$tool/pack") | $(peak "$name/$tool/unpack") |"
+    done
+  done
+  echo
+  echo "### Vaulnix as a ratio (time of Vaulnix / time of the other)"
+  echo
+  echo "| corpus | step | Vaulnix s | / tar | / tar+openssl | / 7z | / raw ChaCha20 time | Vaulnix GB/s |"
+  echo "|---|---|---|---|---|---|---|---|"
+  for name in big tree-20000; do
+    bytes=$(bytes_of "$name")
+    for op in pack unpack; do
+      ours=$(seconds "$name/vaulnix/$op")
+      cipher_time=$(awk -v b="$bytes" -v r="$raw" 'BEGIN {print b / r}')
+      echo "| $name | $op | $ours | $(ratio "$ours" "$(seconds "$name/tar/$op")") |" \
+        "$(ratio "$ours" "$(seconds "$name/openssl/$op")") | $(ratio "$ours" "$(seconds "$name/7z/$op")") |" \
+        "$(ratio "$ours" "$cipher_time") | $(awk -v b="$bytes" -v t="$ours" 'BEGIN {printf "%.2f", b / t / 1e9}') |"
+    done
+  done
+  echo
+  echo "### Time per file (µs); \"net\" leaves out the fixed cost of a run (the empty folder)"
+  echo
+  echo "| files | folders | pack s | pack µs/file | pack net µs/file | unpack s | unpack µs/file | unpack net µs/file | tar pack µs/file | tar unpack µs/file | peak MiB |"
+  echo "|---|---|---|---|---|---|---|---|---|---|---|"
+  echo "| 0 (empty) | 0 | $(seconds empty/vaulnix/pack) | | | $(seconds empty/vaulnix/unpack) | | | | |" \
+    "$(peak empty/vaulnix/pack) |"
+  for n in "${trees[@]}"; do
+    name=tree-$n
+    folders=$(find "$corpus/$name" -mindepth 2 -maxdepth 2 -type d | wc -l)
+    line="| $n | $folders |"
+    for op in pack unpack; do
+      s=$(seconds "$name/vaulnix/$op")
+      e=$(seconds "empty/vaulnix/$op")
+      line+=" $s | $(awk -v s="$s" -v n="$n" 'BEGIN {printf "%.1f", s * 1e6 / n}') |"
+      line+=" $(awk -v s="$s" -v e="$e" -v n="$n" 'BEGIN {printf "%.1f", (s - e) * 1e6 / n}') |"
+    done
+    for op in pack unpack; do
+      s=$(seconds "$name/tar/$op")
+      line+=" $(awk -v s="$s" -v n="$n" 'BEGIN {printf "%.1f", s * 1e6 / n}') |"
+    done
+    pk=$(peak "$name/vaulnix/pack")
+    pu=$(peak "$name/vaulnix/unpack")
+    line+=" $(awk -v a="$pk" -v b="$pu" 'BEGIN {print (a > b) ? a : b}') |"
+    echo "$line"
+  done
+} | tee "$work/results.md"
+echo "(also in $work/results.md; raw runs in $res)" >&2
