@@ -2,7 +2,11 @@
 
 #include "actions/Actions.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
 
 ActionListView::ActionListView(QWidget *parent)
     : QTreeWidget(parent)
@@ -17,7 +21,11 @@ ActionListView::ActionListView(QWidget *parent)
     headerItem()->setTextAlignment(ActionColumn, Qt::AlignCenter);
     headerItem()->setTextAlignment(ShredColumn, Qt::AlignCenter);
     header()->setStretchLastSection(false);
+    header()->setSectionsClickable(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
     connect(this, &QTreeWidget::itemChanged, this, &ActionListView::itemChanged);
+    connect(header(), &QHeaderView::sectionClicked, this, &ActionListView::ColumnClick);
 }
 
 void ActionListView::appendRow(const Row &row)
@@ -37,6 +45,7 @@ void ActionListView::appendRow(const Row &row)
     item->setData(NameColumn, TagRole, row.Tag);
     addTopLevelItem(item);
     filling = false;
+    resort();
 }
 
 void ActionListView::removeRow(const QString &tag)
@@ -74,4 +83,73 @@ void ActionListView::itemChanged(QTreeWidgetItem *item, int column)
         return;
     if (CAction *action = Actions::UserActions.Item(Actions::GetAction(tagOf(item).toInt())))
         action->setChecked(isChecked(item) ? -1 : 0);
+}
+
+void ActionListView::ColumnClick(int column)
+{
+    // The list starts unsorted, by the first column ascending: a first click there flips it.
+    if (column == sortedBy) {
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    } else {
+        sortedBy = column;
+        order = Qt::AscendingOrder;
+    }
+    sorting = true;
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(sortedBy, order);
+    resort();
+}
+
+void ActionListView::resort()
+{
+    if (sorting)
+        sortItems(sortedBy, order);
+}
+
+QTreeWidgetItem *ActionListView::selectedRow() const
+{
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    if (!selected.isEmpty())
+        return selected.contains(currentItem()) ? currentItem() : selected.first();
+    return nullptr;
+}
+
+void ActionListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton)
+        emit rightButtonReleased(event->globalPosition().toPoint());
+}
+
+void ActionListView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void ActionListView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void ActionListView::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (!paths.isEmpty())
+        emit filesDropped(paths);
 }

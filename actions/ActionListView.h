@@ -32,7 +32,28 @@ public:
     static QString tagOf(const QTreeWidgetItem *item);
     static bool isChecked(const QTreeWidgetItem *item);
 
+    // Header clicks: the same column flips the order, another column sorts ascending.
+    void ColumnClick(int column);
+    int sortColumnNow() const { return sortedBy; }
+    Qt::SortOrder sortOrderNow() const { return order; }
+    // The row the list's commands work on.
+    QTreeWidgetItem *selectedRow() const;
+
+signals:
+    void rightButtonReleased(const QPoint &globalPosition);
+    void filesDropped(const QStringList &paths);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
+    void resort();
+    int sortedBy = 0;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    bool sorting = false;
     void itemChanged(QTreeWidgetItem *item, int column);
     bool filling = false;
 };

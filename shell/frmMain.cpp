@@ -1,8 +1,10 @@
 #include "shell/frmMain.h"
 
+#include "actions/ActionListEvents.h"
 #include "actions/ActionListView.h"
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
+#include "actions/BoxFlows.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
@@ -12,6 +14,7 @@
 #include "shell/Prompt.h"
 #include "shell/StatusDisplay.h"
 #include "shell/TopMost.h"
+#include "shell/frmAbout.h"
 #include "shell/frmSettings.h"
 
 #include <QApplication>
@@ -91,12 +94,14 @@ frmMain::frmMain(Options opts)
     display = new StatusDisplay(lblStatus, lblBusy, pic, Tray, this);
     display->setPump([] { QCoreApplication::processEvents(); });
     actionRunner = new ActionRunner(*this);
+    boxFlows = std::make_unique<BoxFlows>(*this);
     setWindowIcon(QIcon(display->picture(0)));
 
     Timer->setSingleShot(true);
     Timer->setInterval(1);
     connect(Timer, &QTimer::timeout, this, &frmMain::Timer_Timer);
     buildMenus();
+    listHandler = new ActionListEvents(*this, *boxFlows);
 }
 
 frmMain::~frmMain()
@@ -381,6 +386,12 @@ void frmMain::Logoff()
 void frmMain::mnuFileItem_Click(int index)
 {
     switch (index) {
+    case 0:
+        boxFlows->NewBox();
+        break;
+    case 1:
+        boxFlows->OpenBox();
+        break;
     case 3:
         Logoff();
         break;

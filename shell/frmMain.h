@@ -13,6 +13,8 @@
 
 class ActionListView;
 class ActionRunner;
+class ActionListEvents;
+class BoxFlows;
 class CTray;
 class PictureBox;
 class QLabel;
@@ -69,6 +71,8 @@ public:
     qint16 ShowLogin();
     void DeleteProfile();
     ActionRunner &runner() { return *actionRunner; }
+    BoxFlows &flows() { return *boxFlows; }
+    ActionListEvents &listEvents() { return *listHandler; }
 
     void mnuFileItem_Click(int index);
     void mnuOptionsItem_Click(int index);
@@ -120,6 +124,8 @@ private:
     std::unique_ptr<QLockFile> instanceLock;
     StatusDisplay *display;
     ActionRunner *actionRunner;
+    std::unique_ptr<BoxFlows> boxFlows;
+    ActionListEvents *listHandler;
     bool trayAvailable = true;
     bool closed = false;
 };

@@ -13,7 +13,7 @@ template<typename Window> void whenModal(std::function<void(Window *)> act)
 {
     scheduleModalCheck([act] {
         auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
-        if (!window)
+        if (!window || !window->isVisible())
             return false;
         act(window);
         return true;

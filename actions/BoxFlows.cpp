@@ -1,0 +1,208 @@
+#include "actions/BoxFlows.h"
+
+#include "actions/Actions.h"
+#include "actions/frmBlock.h"
+#include "dialogs/API.h"
+#include "dialogs/cDialog.h"
+#include "dialogs/frmCreateBox.h"
+#include "dialogs/frmExtractFolder.h"
+#include "engine/BoxHeader.h"
+#include "shell/Global.h"
+#include "shell/Prompt.h"
+#include "shell/VaulnixError.h"
+#include "shell/frmMain.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+QString withSlash(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+} // namespace
+
+BoxFlows::BoxFlows(frmMain &window)
+    : main(window)
+{}
+
+bool BoxFlows::refusedWhileBusy()
+{
+    if (!main.BusyFlag)
+        return false;
+    main.SetStatus(QStringLiteral("A run is under way; wait until it has finished"));
+    return true;
+}
+
+void BoxFlows::NewBox()
+{
+    if (refusedWhileBusy())
+        return;
+    const QString folder = API::BrowseForFolder(QStringLiteral("Select Folder to Box"));
+    if (!folder.isEmpty())
+        NewBoxFromFolder(folder, 1);
+}
+
+void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
+{
+    const QString base = withSlash(Global::DefaultFolder);
+    const QString leaf = API::PathFileName(folder);
+    const QString boxFile =
+        base + (leaf.isEmpty() ? QStringLiteral("untitled") : leaf) + QStringLiteral(".vlx");
+    const QString boxName = leaf.isEmpty() ? QStringLiteral("Untitled") : leaf;
+    if (Global::DialogAutoSet) {
+        Global::DialogBoxFile = boxFile;
+        Global::DialogFolder = folder;
+        Global::DialogBoxName = boxName;
+    } else {
+        Global::DialogResult = 0;
+        frmCreateBox dialog(&main);
+        dialog.txtBoxName->setText(boxName);
+        dialog.txtBoxFile->setText(boxFile);
+        dialog.txtPath->setText(folder);
+        dialog.cmdAuto->setVisible(count >= 2);
+        dialog.exec();
+        if (Global::DialogFolder.isEmpty() || Global::DialogResult == 0)
+            return;
+    }
+    Actions::AddAction(1, Global::DialogBoxFile, Global::DialogBoxName, Global::DialogFolder,
+                       Global::DialogShred, 1, QString());
+}
+
+bool BoxFlows::AskExtractFolder(const QString &boxFile, qint16 count)
+{
+    if (main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+        Prompt::inform(QStringLiteral("The box %1 cannot be opened with your password, or its "
+                                      "header is damaged. No action was added.")
+                           .arg(boxFile));
+        return false;
+    }
+    const QString proposal = Global::DefaultFolder + main.Vaulnix->RootPath();
+    if (Global::DialogAutoSet) {
+        Global::DialogFolder = proposal;
+        return true;
+    }
+    Global::DialogResult = 0;
+    Global::DialogShred = 0;
+    frmExtractFolder dialog(&main);
+    dialog.cmdAuto->setVisible(count >= 2);
+    dialog.txtPath->setText(proposal);
+    dialog.txtPath->selectAll();
+    dialog.exec();
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void BoxFlows::AddExtractAction(const QString &boxFile, qint16 count)
+{
+    if (!AskExtractFolder(boxFile, count))
+        return;
+    if (Global::DialogFolder.isEmpty() || Global::DialogResult != 1)
+        return;
+    main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword);
+    Actions::AddAction(2, boxFile, main.Vaulnix->BlockName(), Global::DialogFolder,
+                       Global::DialogShred, 1, QString());
+}
+
+void BoxFlows::OpenBox()
+{
+    if (refusedWhileBusy())
+        return;
+    cDialog dialog;
+    QString name;
+    const QString box =
+        dialog.GetOpenName(name, Global::DefaultFolder, QStringLiteral("Open Box"), API::BoxFilter);
+    if (!box.isEmpty())
+        AddExtractAction(box, 1);
+}
+
+void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
+{
+    if (refusedWhileBusy())
+        return;
+    CCipherBlock &engine = *main.Vaulnix;
+    if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+        Prompt::inform(CCipherBlock::HeaderMessage);
+        return;
+    }
+    frmBlock window(&main);
+    window.lblName->setText(QStringLiteral("Box Name: ") + engine.BlockName());
+    window.lblRoot->setText(QStringLiteral("Root Folder: ") + engine.RootPath());
+    const QLocale locale;
+    qint64 total = 0;
+    const QList<QByteArray> files = engine.Files();
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(files.size());
+    for (const QByteArray &raw : files) {
+        const BoxHeader::Record record = BoxHeader::decode(raw);
+        // Folder indices 0 and 1 both mean the extraction folder itself.
+        const QString folderPart =
+            record.folderIndex >= 2 ? engine.Directories().at(record.folderIndex - 1) : QString();
+        auto *row = new QTreeWidgetItem(
+            {folderPart + QString::fromUtf8(record.name), locale.toString(record.size)});
+        row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        rows << row;
+        total += record.size;
+    }
+    window.lvFiles->addTopLevelItems(rows);
+    window.lblMsg->setText(QStringLiteral("Files: ") + locale.toString(qint64(files.size())) +
+                           QStringLiteral("        Size: ") + frmBlock::sizeText(total));
+    Global::DialogResult = 0;
+    window.exec();
+
+    if (Global::DialogResult == 1) {
+        QCoreApplication::processEvents();
+        main.Timer->start();
+    } else if (Global::DialogResult == 2) {
+        extractSelected(boxFile, folder);
+    }
+}
+
+void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
+{
+    CCipherBlock &engine = *main.Vaulnix;
+    main.SetIcon(1);
+    main.BusyFlag = true;
+    qint32 extracted = 0;
+    try {
+        if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) != 0) {
+            main.SetIcon(0);
+            main.BusyFlag = false;
+            return;
+        }
+        const QStringList positions =
+            Global::SelectedFiles.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        main.RunStopwatch.StartTick();
+        for (const QString &position : positions) {
+            engine.DynamicExtractToFile(position.toInt(), folder);
+            ++extracted;
+            QCoreApplication::processEvents();
+            if (Global::StopRequested)
+                break;
+        }
+    } catch (const VaulnixError &error) {
+        Prompt::instance().message(QStringLiteral("The box %1 could not be extracted:\n\n%2")
+                                       .arg(boxFile, error.message()),
+                                   Prompt::Buttons::Ok, Prompt::Icon::Exclamation, Global::AppName);
+    }
+    engine.DynamicClose();
+    main.RunStopwatch.StopTick();
+    main.SetIcon(0);
+    main.BusyFlag = false;
+    const QLocale locale;
+    const QString seconds =
+        locale.toString(double(main.RunStopwatch.ElapsedTicks()) / 1000.0, 'f', 2);
+    main.SetStatus(QStringLiteral("Extracted ") + locale.toString(extracted) +
+                   (extracted == 1 ? QStringLiteral(" file in ") : QStringLiteral(" files in ")) +
+                   seconds + QStringLiteral(" seconds"));
+    if (Global::StopRequested)
+        main.CloseProgram();
+}

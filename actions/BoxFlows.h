@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class frmMain;
+
+// Turns folders and box files into new actions, and shows what a box holds.
+class BoxFlows
+{
+public:
+    explicit BoxFlows(frmMain &main);
+
+    void NewBox();
+    void NewBoxFromFolder(const QString &folder, qint16 count);
+    // False when the box does not open with the logged-on user's password.
+    bool AskExtractFolder(const QString &boxFile, qint16 count);
+    void AddExtractAction(const QString &boxFile, qint16 count);
+    void OpenBox();
+    void ViewBox(const QString &boxFile, const QString &folder);
+
+    // Box work is refused while a run is under way; says so in the status line.
+    bool refusedWhileBusy();
+
+private:
+    void extractSelected(const QString &boxFile, const QString &folder);
+
+    frmMain &main;
+};
