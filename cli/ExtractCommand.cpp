@@ -46,8 +46,39 @@ ExitStatus ExtractCommand::run(const QString &password)
     return arguments.only.isEmpty() ? extractWhole(password) : extractSelected(password);
 }
 
+void ExtractCommand::checkBoxSurvives(const BoxRecords &records,
+                                      const QList<qint32> &positions) const
+{
+    // Extracting a file over the box being read would replace the box with it, and --shred
+    // would then destroy the file just extracted.
+    const QFileInfo boxFile(box);
+    const QString boxName = boxFile.fileName();
+    const QDir root(folder);
+    for (const qint32 i : positions) {
+        const BoxRecords::Record &record = records.records().at(i);
+        if (!record.relativePath.endsWith(boxName, Qt::CaseInsensitive))
+            continue;
+        const QFileInfo target(root.filePath(record.relativePath));
+        if (target.exists() && target.canonicalFilePath() == boxFile.canonicalFilePath())
+            throw CliError(ExitStatus::Failed,
+                           QStringLiteral("%1: file %2 of the box (%3) would overwrite the box "
+                                          "itself; extract into another folder")
+                               .arg(box)
+                               .arg(i + 1)
+                               .arg(record.storedPath));
+    }
+}
+
 ExitStatus ExtractCommand::extractWhole(const QString &password)
 {
+    if (engine.ViewBlock(box, password) != 0)
+        wrongPassword();
+    const BoxRecords records = BoxRecords::of(engine);
+    QList<qint32> every;
+    for (qint32 i = 0; i < records.records().size(); ++i)
+        every.append(i);
+    checkBoxSurvives(records, every);
+
     JobSettings job(arguments.shred);
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);
@@ -57,14 +88,14 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
         result = engine.ExtractBlock(box, folder, password);
     } catch (...) {
         progress.finish();
-        sweeper.sweep(folder, BoxRecords::of(engine));
+        sweeper.sweep(folder, records);
         throw;
     }
     progress.finish();
     if (result == 1)
         wrongPassword();
     if (result == 3) {
-        sweeper.sweep(folder, BoxRecords::of(engine));
+        sweeper.sweep(folder, records);
         stopped();
     }
     return ExitStatus::Done;
@@ -89,6 +120,7 @@ ExitStatus ExtractCommand::extractSelected(const QString &password)
         positions.append(position - 1);
         total += records.records().at(position - 1).size;
     }
+    checkBoxSurvives(records, positions);
 
     JobSettings job(false, password);
     if (engine.DynamicExtractBlock(box, folder, password) != 0)

@@ -2,8 +2,10 @@
 
 #include "cli/ExitStatus.h"
 
+#include <QList>
 #include <QString>
 
+class BoxRecords;
 class CCipherBlock;
 class Console;
 struct CliArguments;
@@ -21,6 +23,7 @@ public:
 private:
     ExitStatus extractWhole(const QString &password);
     ExitStatus extractSelected(const QString &password);
+    void checkBoxSurvives(const BoxRecords &records, const QList<qint32> &positions) const;
     [[noreturn]] void wrongPassword() const;
     [[noreturn]] void stopped() const;
 

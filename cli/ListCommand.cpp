@@ -28,6 +28,10 @@ ExitStatus ListCommand::run(const QString &password)
     if (engine.ViewBlock(box, password) != 0)
         throw CliError(ExitStatus::WrongPasswordOrDamaged,
                        QStringLiteral("%1: wrong password or damaged box").arg(box));
-    console.out() << ConsoleText::utf8(BoxListing::format(engine)) << std::flush;
+    std::ostream &out = console.out();
+    out << ConsoleText::utf8(BoxListing::format(engine)) << std::flush;
+    if (!out)
+        throw CliError(ExitStatus::Failed,
+                       QStringLiteral("%1: the listing could not be written").arg(box));
     return ExitStatus::Done;
 }

@@ -26,27 +26,26 @@ ProgressDisplay::~ProgressDisplay()
     finish();
 }
 
-void ProgressDisplay::attach(CCipherBlock &block)
+void ProgressDisplay::attach(CCipherBlock &engine)
 {
     if (!enabled)
         return;
-    engine = &block;
-    QObject::connect(engine, &CCipherBlock::AddingToBlock, engine,
-                     [this](const QString &file) { scanned(++scanCount, file); });
-    QObject::connect(engine, &CCipherBlock::BuildingHeader, engine,
-                     [this](qint32 current, qint32 total) { header(current, total); });
-    QObject::connect(
-        engine, &CCipherBlock::CipherProgress, engine,
+    connections << QObject::connect(&engine, &CCipherBlock::AddingToBlock, &engine,
+                                    [this](const QString &file) { scanned(++scanCount, file); });
+    connections << QObject::connect(
+        &engine, &CCipherBlock::BuildingHeader, &engine,
+        [this](qint32 current, qint32 total) { header(current, total); });
+    connections << QObject::connect(
+        &engine, &CCipherBlock::CipherProgress, &engine,
         [this](qint32, qint32 done, qint32 total, qint32, qint32, const QString &file) {
             if (selective)
                 data(selectionDone + done, selectionTotal, file);
             else
                 data(done, total, file);
         });
-    QObject::connect(engine, &CCipherBlock::ShredFile, engine,
-                     [this](qint32 index, qint32 count, const QString &file, qint32, qint32) {
-                         shredding(index, count, file);
-                     });
+    connections << QObject::connect(&engine, &CCipherBlock::ShredFile, &engine,
+                                    [this](qint32 index, qint32 count, const QString &file, qint32,
+                                           qint32) { shredding(index, count, file); });
 }
 
 void ProgressDisplay::setSelection(qint64 done, qint64 total)
@@ -58,10 +57,9 @@ void ProgressDisplay::setSelection(qint64 done, qint64 total)
 
 void ProgressDisplay::finish()
 {
-    if (engine) {
-        QObject::disconnect(engine, nullptr, engine, nullptr);
-        engine = nullptr;
-    }
+    for (const QMetaObject::Connection &connection : std::as_const(connections))
+        QObject::disconnect(connection);
+    connections.clear();
     if (shown) {
         err << "\r\033[K" << std::flush;
         shown = false;

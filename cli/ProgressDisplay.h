@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QList>
+#include <QMetaObject>
 #include <QString>
 
 #include <iosfwd>
@@ -48,5 +50,5 @@ private:
     int lastPercent = -1;
     QElapsedTimer started;
     QElapsedTimer lastDraw;
-    CCipherBlock *engine = nullptr;
+    QList<QMetaObject::Connection> connections;
 };

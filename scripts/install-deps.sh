@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev # the tests include a short fuzz pass built with clang and libFuzzer
   xvfb xauth xdotool trayer x11-utils
 )
 

@@ -249,3 +249,21 @@ TEST_F(CreateExtract, AStoppedExtractionKeepsFilesItNeverReached)
     EXPECT_EQ(tree(path("out")),
               (QMap<QString, QByteArray>{{"a.txt", "abc"}, {"x/deep/big.bin", "older"}}));
 }
+
+TEST_F(CreateExtract, RefusesToExtractAFileOverTheBoxItself)
+{
+    // The packed folder held an older copy of the box under the same name.
+    write("data/box.vlx", "an older box");
+    write("data/keep.txt", "k");
+    EXPECT_EQ(run({"create", path("box.vlx"), path("data")}), 0);
+    const QByteArray box = TestSupport::readFile(path("box.vlx"));
+    for (const QStringList &extra : {QStringList{"--shred"}, QStringList{"--only", "1"}}) {
+        SCOPED_TRACE(extra.join(' ').toStdString());
+        EXPECT_EQ(run(QStringList{"extract", path("box.vlx"), dir.path()} + extra), 4);
+        EXPECT_NE(console().errors().find("overwrite the box"), std::string::npos);
+        EXPECT_EQ(TestSupport::readFile(path("box.vlx")), box);
+        EXPECT_FALSE(QFileInfo::exists(path("keep.txt")));
+    }
+    EXPECT_EQ(run({"extract", path("box.vlx"), dir.path(), "--only", "2"}), 0);
+    EXPECT_TRUE(QFileInfo::exists(path("keep.txt")));
+}

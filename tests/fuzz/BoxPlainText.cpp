@@ -1,0 +1,106 @@
+#include "BoxPlainText.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+class Walker
+{
+public:
+    Walker(uint8_t *data, size_t size, const QByteArray &keystream)
+        : data(data)
+        , size(size)
+        , keystream(keystream)
+    {}
+
+    size_t left() const { return size - pos; }
+
+    // XORs the next n bytes (or what is left) with the stream from streamPos on.
+    void cipher(size_t n, size_t &streamPos)
+    {
+        n = std::min(n, left());
+        for (size_t i = 0; i < n; ++i) {
+            const size_t k = streamPos + i;
+            if (k < size_t(keystream.size()))
+                data[pos + i] ^= uint8_t(keystream[qsizetype(k)]);
+        }
+        streamPos += n;
+        pos += n;
+    }
+
+    bool length(uint64_t &value)
+    {
+        if (left() < 4)
+            return false;
+        value = uint64_t(data[pos]) << 24 | uint64_t(data[pos + 1]) << 16 |
+                uint64_t(data[pos + 2]) << 8 | uint64_t(data[pos + 3]);
+        pos += 4;
+        return true;
+    }
+
+    uint8_t *data;
+    size_t size;
+    const QByteArray &keystream;
+    size_t pos = 0;
+};
+
+std::vector<uint64_t> recordSizes(const uint8_t *table, size_t n)
+{
+    std::vector<uint64_t> sizes;
+    size_t start = 0;
+    for (;;) {
+        size_t end = start;
+        while (end + 4 <= n && !(table[end] == 0xff && table[end + 1] == 0xff &&
+                                 table[end + 2] == 0xff && table[end + 3] == 0xff))
+            ++end;
+        if (end + 4 > n)
+            end = n;
+        if (end - start >= 6) {
+            const uint8_t *r = table + start + 2;
+            sizes.push_back(uint64_t(r[0]) << 24 | uint64_t(r[1]) << 16 | uint64_t(r[2]) << 8 |
+                            uint64_t(r[3]));
+        } else {
+            sizes.push_back(0);
+        }
+        if (end >= n)
+            return sizes;
+        start = end + 4;
+    }
+}
+
+} // namespace
+
+void BoxPlainText::toggle(uint8_t *data, size_t size, const QByteArray &keystream, bool toPlain)
+{
+    Walker w(data, size, keystream);
+    size_t header = 0;
+    w.cipher(1, header); // marker
+    if (w.left() == 0)
+        return;
+    const size_t nameLength = w.data[w.pos++];
+    w.cipher(nameLength, header);
+    uint64_t d = 0;
+    if (!w.length(d))
+        return;
+    w.cipher(size_t(std::min<uint64_t>(d, w.left())), header);
+    uint64_t f = 0;
+    if (!w.length(f))
+        return;
+    const size_t tableStart = w.pos;
+    const size_t tableLength = size_t(std::min<uint64_t>(f, w.left()));
+    std::vector<uint64_t> sizes;
+    if (!toPlain)
+        sizes = recordSizes(data + tableStart, tableLength);
+    w.cipher(tableLength, header);
+    if (toPlain)
+        sizes = recordSizes(data + tableStart, tableLength);
+    if (f > tableLength || tableLength == 0)
+        return;
+    for (const uint64_t n : sizes) {
+        if (w.left() == 0)
+            return;
+        size_t stream = 0; // every file block is keyed afresh
+        w.cipher(size_t(std::min<uint64_t>(n, w.left())), stream);
+    }
+}
