@@ -123,7 +123,7 @@ void frmMain::buildMenus()
     mnuFileItem = fillMenu(file, {"&New Box", "&Open Box", "-", "&Logoff", "-", "E&xit"});
     mnuFileItem[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuFileItem[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuLogin = new QAction(QStringLiteral("&Login..."), this);
+    mnuLogin = new QAction(QStringLiteral("Log &In..."), this);
     file->insertAction(mnuFileItem[3], mnuLogin);
     mnuLogin->setVisible(false);
     connect(mnuLogin, &QAction::triggered, this, [this] { mnuPopupItem_Click(8); });

@@ -1,0 +1,80 @@
+# Shared by the scripts that drive the real desktop program under Xvfb. Source it, then call
+# startX. Sets DISPLAY, HOME and the XDG folders to a scratch folder ($work) removed at exit.
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAILED: $*" >&2
+    xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true
+    exit 1
+}
+
+# Polls a shell condition for up to 15 s.
+waitFor() {
+    local i
+    for i in $(seq 1 150); do
+        if eval "$1"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+startX() {
+    export DISPLAY=":$((100 + RANDOM % 400))"
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    waitFor "xdpyinfo >/dev/null 2>&1" || fail "Xvfb did not start"
+}
+
+# A fresh home, so settings and runtime files land in the scratch folder.
+freshHome() {
+    export HOME="$work/home-$1"
+    export XDG_CONFIG_HOME="$HOME/.config" XDG_RUNTIME_DIR="$HOME/run"
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+# Waits for a visible window with exactly this title and gives it the keyboard.
+focusWindow() {
+    waitFor "xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1" || fail "no window \"$1\""
+    windowId=$(xdotool search --onlyvisible --name "^$1\$" | tail -n 1)
+    xdotool windowfocus --sync "$windowId" 2>/dev/null || true
+    sleep 0.2
+}
+
+typeText() { xdotool type --delay 5 "$1"; }
+
+# Creates the first profile through the new-profile and settings windows.
+createFirstProfile() {
+    focusWindow "Vaulnix - New User Profile"
+    typeText "$1"; xdotool key Return
+    typeText "$2"; xdotool key Return
+    typeText "$2"; xdotool key Return
+    focusWindow "Settings"
+    xdotool key Return
+    focusWindow "Vaulnix v1.0.0 - $1"
+}
+
+# File > New Box on a folder, confirming the proposals of the create-box window.
+newBoxAction() {
+    xdotool key ctrl+n
+    focusWindow "Select Folder to Box"
+    typeText "$1"; xdotool key Return
+    focusWindow "Create Box"
+    xdotool key Tab Tab Tab Tab Tab Tab space
+}
+
+# Ends the program through File > Exit and checks a clean exit with the settings written.
+exitProgram() {
+    xdotool key alt+f x
+    waitFor "! kill -0 $1 2>/dev/null" || fail "the program did not end"
+    wait "$1" || fail "the program exited with status $?"
+    grep -q '^MainWidth=' "$XDG_CONFIG_HOME/Vaulnix/Vaulnix.conf" || fail "the settings were not written"
+}
