@@ -1,0 +1,184 @@
+#include "shell/Global.h"
+#include "shell/HTMLLink.h"
+#include "shell/frmAbout.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+// Readable failure messages.
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QStringList &list, std::ostream *out)
+{
+    *out << '{' << list.join(", ").toStdString() << '}';
+}
+
+void PrintTo(const QColor &colour, std::ostream *out)
+{
+    *out << colour.name().toStdString();
+}
+
+namespace {
+
+const QColor Blue(0, 0, 255);
+const QColor Red(255, 0, 0);
+const QColor Purple(128, 0, 128);
+
+QColor colour(const QLabel *label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+bool underlined(const QLabel *label)
+{
+    return label->font().underline();
+}
+
+// An About window over a stand-in main window; whatever it opens is recorded, not opened.
+class About : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Global::AppVersion = "1.0.0";
+        HTMLLink::SetOpener([this](const QUrl &url) { opened << url.toString(); });
+        QPixmap picture(32, 32);
+        picture.fill(Qt::darkRed);
+        main.setWindowIcon(QIcon(picture));
+        about = new frmAbout(&main);
+    }
+    void TearDown() override
+    {
+        delete about;
+        HTMLLink::SetOpener({});
+    }
+
+    // Through the window system, so the window's own event routing is exercised.
+    QPoint centreOf(QWidget *target) { return target->mapTo(about, target->rect().center()); }
+    void pointTo(QWidget *target) { QTest::mouseMove(about->windowHandle(), centreOf(target)); }
+    void clickOn(QWidget *target)
+    {
+        QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, centreOf(target));
+    }
+
+    QWidget main;
+    QPointer<frmAbout> about;
+    QStringList opened;
+};
+
+} // namespace
+
+TEST_F(About, ShowsTheVersionAndBlueLinks)
+{
+    EXPECT_EQ(about->windowTitle(), "About Vaulnix");
+    EXPECT_EQ(about->lblTitle->text(), "Vaulnix v1.0.0");
+    EXPECT_EQ(about->lblTitle->text(), Global::VersionTitle()) << "as in the title and tray tip";
+    EXPECT_TRUE(about->lblTitle->font().bold());
+    EXPECT_EQ(about->windowIcon().cacheKey(), main.windowIcon().cacheKey());
+    EXPECT_FALSE(about->picIcon->pixmap().isNull());
+    EXPECT_EQ(about->cmdOK->text(), "OK");
+    EXPECT_EQ(about->cmdUpdate->text(), "Update");
+
+    EXPECT_EQ(about->lblQuorvane->text(), frmAbout::SiteName);
+    EXPECT_EQ(about->lblQuorvane->property(HTMLLink::TagProperty).toString(), frmAbout::WebAddress);
+    EXPECT_EQ(about->lblMailTo->text(), frmAbout::MailAddress);
+    EXPECT_EQ(about->lblMailTo->property(HTMLLink::TagProperty).toString(),
+              "mailto:" + frmAbout::MailAddress);
+    for (const QLabel *link : {about->lblQuorvane, about->lblMailTo}) {
+        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(colour(link), Blue);
+        EXPECT_FALSE(underlined(link));
+    }
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(About, UpdateOpensThePageForThisVersionOnTheConfiguredHost)
+{
+    about->cmdUpdate->click();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], "https://" + frmAbout::UpdateHost + "/update.asp?sid=vlx1&ver=1.0.0");
+
+    delete about;
+    Global::AppVersion = "1.0.3";
+    about = new frmAbout(&main);
+    EXPECT_EQ(about->lblTitle->text(), "Vaulnix v1.0.3");
+    about->cmdUpdate_Click();
+    EXPECT_EQ(QUrl(opened.last()).host(), frmAbout::UpdateHost);
+    EXPECT_EQ(QUrl(opened.last()).path(QUrl::FullyEncoded) + "?" + QUrl(opened.last()).query(),
+              "/update.asp?sid=vlx1&ver=1.0.3");
+}
+
+TEST_F(About, OneLinkAtATimeIsHighlightedAndAVisitedOneTurnsBlueAgain)
+{
+    about->lblQuorvane_MouseMove();
+    EXPECT_EQ(colour(about->lblQuorvane), Red);
+    EXPECT_TRUE(underlined(about->lblQuorvane));
+    EXPECT_EQ(colour(about->lblMailTo), Blue);
+
+    about->lblQuorvane_Click();
+    EXPECT_EQ(opened, QStringList{frmAbout::WebAddress});
+    EXPECT_EQ(colour(about->lblQuorvane), Purple);
+
+    about->lblMailTo_MouseMove();
+    EXPECT_EQ(colour(about->lblMailTo), Red);
+    EXPECT_TRUE(underlined(about->lblMailTo));
+    EXPECT_EQ(colour(about->lblQuorvane), Blue) << "moving over the other link";
+    EXPECT_FALSE(underlined(about->lblQuorvane));
+
+    about->lblMailTo_Click();
+    EXPECT_EQ(opened.last(), "mailto:" + frmAbout::MailAddress);
+    about->Form_MouseMove();
+    for (const QLabel *link : {about->lblQuorvane, about->lblMailTo}) {
+        EXPECT_EQ(colour(link), Blue) << "moving over the background";
+        EXPECT_FALSE(underlined(link));
+    }
+}
+
+TEST_F(About, LinkEventIgnoresUnknownCodes)
+{
+    QLabel label("link");
+    label.setProperty(HTMLLink::TagProperty, "https://example.org/");
+    HTMLLink::LinkEvent(&label, HTMLLink::LinkOver);
+    for (int code : {0, 5, -1})
+        HTMLLink::LinkEvent(&label, code);
+    EXPECT_EQ(colour(&label), Red);
+    EXPECT_TRUE(underlined(&label));
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(About, ThePointerAndClicksReachTheLinks)
+{
+    about->show();
+    ASSERT_TRUE(about->windowHandle());
+    pointTo(about->lblQuorvane);
+    EXPECT_EQ(colour(about->lblQuorvane), Red);
+    pointTo(about->lblMailTo);
+    EXPECT_EQ(colour(about->lblMailTo), Red);
+    EXPECT_EQ(colour(about->lblQuorvane), Blue);
+    QTest::mouseMove(about->windowHandle(), QPoint(2, 2));
+    EXPECT_EQ(colour(about->lblMailTo), Blue) << "the window's background";
+
+    clickOn(about->lblMailTo);
+    EXPECT_EQ(opened, QStringList{"mailto:" + frmAbout::MailAddress});
+    EXPECT_EQ(colour(about->lblMailTo), Purple);
+}
+
+TEST_F(About, OkClosesAndDestroysTheWindow)
+{
+    about->show();
+    about->cmdOK->click();
+    ASSERT_FALSE(about.isNull()) << "deleted from the event loop, not at once";
+    EXPECT_FALSE(about->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(about.isNull());
+}
