@@ -38,6 +38,14 @@ CAction *ActionListEvents::actionOf(QTreeWidgetItem *row) const
     return Actions::UserActions.Item(Actions::GetAction(ActionListView::tagOf(row).toInt()));
 }
 
+bool ActionListEvents::findAgain(QTreeWidgetItem *&row, CAction *&action) const
+{
+    // A modal dialog pumps messages: the row may have gone meanwhile.
+    row = main.lvMain->rowWithTag(Actions::TagText(action->ID()));
+    action = actionOf(row);
+    return action != nullptr;
+}
+
 bool ActionListEvents::LayOutPopup()
 {
     const CAction *action = actionOf(main.lvMain->selectedRow());
@@ -120,11 +128,7 @@ void ActionListEvents::lvMain_DblClick()
                                             : QStringLiteral("Folder To Box:"));
         dialog.lblTypeDesc->setVisible(!fileList);
         dialog.exec();
-        if (Global::DialogResult != 1)
-            return;
-        // The dialog pumped messages: the row may be gone.
-        row = main.lvMain->rowWithTag(Actions::TagText(action->ID()));
-        if (!row || !(action = actionOf(row)))
+        if (Global::DialogResult != 1 || !findAgain(row, action))
             return;
         action->setBoxFile(Global::DialogBoxFile);
         action->setBoxName(Global::DialogBoxName);
@@ -140,10 +144,7 @@ void ActionListEvents::lvMain_DblClick()
         dialog.txtPath->setText(action->Folder());
         Global::DialogResult = 0;
         dialog.exec();
-        if (Global::DialogResult != 1)
-            return;
-        row = main.lvMain->rowWithTag(Actions::TagText(action->ID()));
-        if (!row || !(action = actionOf(row)))
+        if (Global::DialogResult != 1 || !findAgain(row, action))
             return;
         action->setFolder(Global::DialogFolder);
         row->setText(ActionListView::FolderColumn, Global::DialogFolder);

@@ -24,6 +24,7 @@ public:
 
 private:
     CAction *actionOf(QTreeWidgetItem *row) const;
+    bool findAgain(QTreeWidgetItem *&row, CAction *&action) const;
 
     frmMain &main;
     BoxFlows &flows;

@@ -121,7 +121,9 @@ void ActionListView::mouseReleaseEvent(QMouseEvent *event)
         emit rightButtonReleased(event->globalPosition().toPoint());
 }
 
-void ActionListView::dragEnterEvent(QDragEnterEvent *event)
+namespace {
+// Files from the file manager are copied in; anything else is not taken.
+void offerCopy(QDropEvent *event)
 {
     if (event->mimeData()->hasUrls()) {
         event->setDropAction(Qt::CopyAction);
@@ -130,15 +132,16 @@ void ActionListView::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
     }
 }
+} // namespace
+
+void ActionListView::dragEnterEvent(QDragEnterEvent *event)
+{
+    offerCopy(event);
+}
 
 void ActionListView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (event->mimeData()->hasUrls()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    offerCopy(event);
 }
 
 void ActionListView::dropEvent(QDropEvent *event)

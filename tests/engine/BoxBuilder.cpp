@@ -3,6 +3,15 @@
 #include "cipher/CCipher.h"
 #include "engine/ConvLong.h"
 
+BoxBuilder BoxBuilder::workedLayout()
+{
+    BoxBuilder b;
+    b.name = "Docs";
+    b.entries = {"Docs", "x\\"};
+    b.records = {{0, "a.txt", "abc"}, {2, "b.txt", "hello"}};
+    return b;
+}
+
 QByteArray BoxBuilder::plainDirectoryBlock() const
 {
     QByteArray block;

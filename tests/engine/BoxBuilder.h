@@ -10,10 +10,16 @@ struct BoxBuilder
     struct Record
     {
         int folderIndex;
+        // The documented example: box "Docs" with a.txt ("abc") and X\b.txt ("hello").
+        static BoxBuilder workedLayout();
+
         QByteArray name;
         QByteArray data;
         qint64 sizeOverride = -1; // a size field that lies about the data
     };
+
+    // The documented example: box "Docs" with a.txt ("abc") and X\b.txt ("hello").
+    static BoxBuilder workedLayout();
 
     QByteArray name;
     QList<QByteArray> entries; // plain directory entries without their zero bytes

@@ -22,24 +22,15 @@ QByteArray documentedVector(const QString &name)
     return QByteArray::fromHex(hex.toLatin1());
 }
 
-BoxBuilder workedLayout()
-{
-    BoxBuilder b;
-    b.name = "Docs";
-    b.entries = {"Docs", "x\\"};
-    b.records = {{0, "a.txt", "abc"}, {2, "b.txt", "hello"}};
-    return b;
-}
-
 } // namespace
 
 TEST(BoxFormatDocument, VectorsMatchThisBuild)
 {
-    const QByteArray plain = workedLayout().plainHeader();
+    const QByteArray plain = BoxBuilder::workedLayout().plainHeader();
     CCipher cipher;
     cipher.Initilize(QStringLiteral("secret"), 0);
     const QByteArray stream = cipher.Cipher(QByteArray(32, '\0'));
-    const QByteArray box = workedLayout().build(QStringLiteral("secret"));
+    const QByteArray box = BoxBuilder::workedLayout().build(QStringLiteral("secret"));
     ASSERT_EQ(plain.size(), 48);
     ASSERT_EQ(box.size(), 56);
     EXPECT_EQ(documentedVector("plain-header").toHex(' ').toStdString(),

@@ -17,15 +17,6 @@ namespace {
 
 const QString Password = QStringLiteral("secret");
 
-BoxBuilder workedLayout()
-{
-    BoxBuilder b;
-    b.name = "Docs";
-    b.entries = {"Docs", "x\\"};
-    b.records = {{0, "a.txt", "abc"}, {2, "b.txt", "hello"}};
-    return b;
-}
-
 class BoxReader : public ::testing::Test
 {
 protected:
@@ -68,7 +59,8 @@ TEST_F(BoxReader, BuilderAgreesWithTheKnownAnswerBox)
 {
     const QByteArray vector =
         readFile(TestSupport::vectorPath(QStringLiteral("worked-layout.vlx")));
-    EXPECT_EQ(workedLayout().build(TestSupport::VectorPassword).toHex(), vector.toHex());
+    EXPECT_EQ(BoxBuilder::workedLayout().build(TestSupport::VectorPassword).toHex(),
+              vector.toHex());
 }
 
 TEST_F(BoxReader, ReadsAFolderBoxRecordByRecord)
@@ -144,7 +136,7 @@ TEST_F(BoxReader, ReadsFileListEmptyAndNamelessBoxes)
 
 TEST_F(BoxReader, WrongPasswordOrMissingBoxAnswersOneAndKeepsEarlierValues)
 {
-    const QString path = put(workedLayout().build(Password));
+    const QString path = put(BoxBuilder::workedLayout().build(Password));
     ASSERT_EQ(engine.ViewBlock(path, Password), 0);
     EXPECT_EQ(engine.ViewBlock(path, QStringLiteral("not the password")), 1);
     EXPECT_EQ(engine.BlockName(), "Docs");
@@ -160,7 +152,7 @@ TEST_F(BoxReader, WrongPasswordOrMissingBoxAnswersOneAndKeepsEarlierValues)
 
 TEST_F(BoxReader, EveryTruncationIsRejected)
 {
-    const QByteArray box = workedLayout().build(Password);
+    const QByteArray box = BoxBuilder::workedLayout().build(Password);
     for (qsizetype length = 0; length < box.size(); ++length)
         EXPECT_EQ(engine.ViewBlock(put(box.left(length)), Password), 1) << "length " << length;
     EXPECT_EQ(engine.ViewBlock(put(box + 'x'), Password), 1) << "a trailing byte";
@@ -168,7 +160,7 @@ TEST_F(BoxReader, EveryTruncationIsRejected)
 
 TEST_F(BoxReader, InconsistentHeadersAreRejected)
 {
-    const BoxBuilder b = workedLayout();
+    const BoxBuilder b = BoxBuilder::workedLayout();
     const QByteArray dirs = b.plainDirectoryBlock();
     const QByteArray table = b.plainFileTable();
 
