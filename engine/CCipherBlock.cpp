@@ -483,7 +483,8 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     QSaveFile box(BlockFile);
     box.setDirectWriteFallback(false);
     if (!box.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw VaulnixError(QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
+        throw VaulnixError(
+            QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
 
     // The header is built in memory and written at once, its table length already in place.
     const QByteArray name = BlockName.toUtf8();
@@ -680,9 +681,17 @@ QString CCipherBlock::extractTarget(const BoxHeader::Record &record) const
     return rootPath + name;
 }
 
+void CCipherBlock::requireBox(const QString &BlockFile)
+{
+    // A missing box is an error of its own, not a wrong password.
+    if (!QFileInfo(BlockFile).isFile())
+        throw VaulnixError(QStringLiteral("The box %1 was not found").arg(BlockFile));
+}
+
 qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
                                   const QString &Password)
 {
+    requireBox(BlockFile);
     cipher.Initilize(Password, 0);
     qint16 result = ProcessBlock(BlockFile);
     rootPath = withSlash(Path);
@@ -770,6 +779,7 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
                                          const QString &Password)
 {
+    requireBox(BlockFile);
     cipher.Initilize(Password, 0);
     const qint16 result = ProcessBlock(BlockFile);
     rootPath = withSlash(Path);

@@ -112,6 +112,7 @@ private:
     void shredOne(const QString &path, qint32 index, qint32 count);
     void removePackedFolders();
     std::vector<PackedFile> scanFolder(const QString &BlockFile);
+    static void requireBox(const QString &BlockFile);
     QString extractTarget(const BoxHeader::Record &record) const;
     void decipherTo(const QString &target, qint64 size, bool wholeBox, const QString &shownName);
 

@@ -68,6 +68,17 @@ TEST_F(BoxExtraction, WrongPasswordShowsTheMessageAndCreatesNothing)
     EXPECT_FALSE(exists("out"));
     EXPECT_EQ(engine.DynamicExtractBlock(box, path("out"), "wrong"), 1);
     EXPECT_EQ(prompt.messages.size(), 2);
+
+    // A missing box is reported as missing, by name.
+    try {
+        engine.ExtractBlock(path("gone.vlx"), path("out"), Password);
+        ADD_FAILURE() << "no error";
+    } catch (const VaulnixError &e) {
+        EXPECT_TRUE(e.message().contains(path("gone.vlx")));
+    }
+    EXPECT_THROW(engine.DynamicExtractBlock(path("gone.vlx"), path("out"), Password), VaulnixError);
+    EXPECT_EQ(prompt.messages.size(), 2);
+    EXPECT_FALSE(exists("out"));
 }
 
 TEST_F(BoxExtraction, ShredsTheBoxOnlyAfterACompleteExtraction)
