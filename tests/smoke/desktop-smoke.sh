@@ -30,6 +30,8 @@ wait "$pid" || fail "tray: the program exited with status $?"
 grep -q '^MainWidth=' "$XDG_CONFIG_HOME/Vaulnix/Vaulnix.conf" || fail "tray: settings not written"
 echo "smoke: tray ok"
 kill "$trayerPid" 2>/dev/null || true
+wait "$trayerPid" 2>/dev/null || true
+waitFor "! xdotool search --class trayer >/dev/null 2>&1" || fail "trayer did not end"
 
 # 2. Without a tray host: the window shows itself (with the new-profile window in front);
 # File > Exit ends the program.

@@ -13,6 +13,9 @@ trap cleanup EXIT
 fail() {
     echo "FAILED: $*" >&2
     xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | sed 's/^/  window: /' >&2 || true
+    for log in "$work"/*.log; do
+        [ -s "$log" ] && { echo "--- $(basename "$log")"; cat "$log"; } >&2
+    done
     exit 1
 }
 
@@ -26,11 +29,13 @@ waitFor() {
     return 1
 }
 
+# Xvfb picks a free display number itself and writes it to a file.
 startX() {
-    export DISPLAY=":$((100 + RANDOM % 400))"
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     pids+=($!)
-    waitFor "xdpyinfo >/dev/null 2>&1" || fail "Xvfb did not start"
+    waitFor "[ -s '$work/display' ]" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    waitFor "xdpyinfo >/dev/null 2>&1" || fail "Xvfb does not answer on $DISPLAY"
 }
 
 # A fresh home, so settings and runtime files land in the scratch folder.
