@@ -44,7 +44,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   if ! CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVAULNIX_FUZZ=ON \
-    -DVAULNIX_BUILD_TESTS=OFF -DVAULNIX_BUILD_BENCH=OFF -DVAULNIX_BUILD_GUI=OFF \
+    -DVAULNIX_BUILD_TESTS=OFF -DVAULNIX_BUILD_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$scratch/configure.log" 2>&1; then
     cat "$scratch/configure.log" >&2
     exit 2
