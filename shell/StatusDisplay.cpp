@@ -9,6 +9,14 @@
 #include <QDateTime>
 #include <QLabel>
 
+// The icons live in a static library, whose resources must be registered by hand.
+static std::array<QPixmap, 2> loadIcons()
+{
+    Q_INIT_RESOURCE(icons);
+    return {QPixmap(QStringLiteral(":/icons/idle.png")),
+            QPixmap(QStringLiteral(":/icons/busy.png"))};
+}
+
 namespace {
 
 const char *const TagProperty = "tag";
@@ -46,7 +54,7 @@ StatusDisplay::StatusDisplay(QLabel *status, QLabel *busy, PictureBox *picture, 
     , lblBusy(busy)
     , pic(picture)
     , tray(trayIcon)
-    , pics{QPixmap(QStringLiteral(":/icons/idle.png")), QPixmap(QStringLiteral(":/icons/busy.png"))}
+    , pics(loadIcons())
 {
     QFont bold = lblBusy->font();
     bold.setBold(true);

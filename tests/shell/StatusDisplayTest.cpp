@@ -44,6 +44,9 @@ TEST_F(StatusLine, StampsTheTimeOnTheTwelveHourClock)
 
 TEST_F(StatusLine, BusyIndicatorFollowsSetIcon)
 {
+    ASSERT_FALSE(display().picture(0).isNull());
+    ASSERT_FALSE(display().picture(1).isNull());
+    EXPECT_NE(display().picture(0).toImage(), display().picture(1).toImage());
     main->SetIcon(1);
     EXPECT_EQ(busy(), "");
     EXPECT_EQ(main->lblBusy->toolTip(), "Busy");
