@@ -681,6 +681,22 @@ QString CCipherBlock::extractTarget(const BoxHeader::Record &record) const
     return rootPath + name;
 }
 
+void CCipherBlock::refuseOverwritingBox(const QString &BlockFile, const QString &target,
+                                        qint64 position)
+{
+    // Extracting a file over the box being read would replace the box, and shredding the box
+    // afterwards would destroy the file just extracted.
+    if (fileNameOf(target).compare(fileNameOf(BlockFile), Qt::CaseInsensitive) != 0)
+        return;
+    const QFileInfo targetInfo(target);
+    if (targetInfo.exists() &&
+        targetInfo.canonicalFilePath() == QFileInfo(BlockFile).canonicalFilePath())
+        throw VaulnixError(QStringLiteral("File %1 of the box %2 would overwrite the box itself; "
+                                          "extract into another folder")
+                               .arg(position)
+                               .arg(BlockFile));
+}
+
 void CCipherBlock::requireBox(const QString &BlockFile)
 {
     // A missing box is an error of its own, not a wrong password.
@@ -708,6 +724,8 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
             ~CloseOnExit() { handle.reset(); }
         } close{readHandle};
 
+        for (qsizetype i = 0; i < files.size(); ++i)
+            refuseOverwritingBox(BlockFile, extractTarget(BoxHeader::decode(files.at(i))), i + 1);
         CreateAllFolders(rootPath);
         for (qsizetype k = 1; k < directories.size(); ++k)
             CreateAllFolders(rootPath + entryToPath(directories.at(k)));
@@ -815,6 +833,7 @@ void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
     QString dest = withSlash(Path);
     if (record.folderIndex >= 2)
         dest = withSlash(dest + entryToPath(directories.at(record.folderIndex - 1)));
+    refuseOverwritingBox(readHandle->fileName(), dest + name, Index);
     removeExisting(dest + name);
     CreateAllFolders(dest);
     ClearOnExit clear{cipher};

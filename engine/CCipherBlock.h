@@ -113,6 +113,8 @@ private:
     void removePackedFolders();
     std::vector<PackedFile> scanFolder(const QString &BlockFile);
     static void requireBox(const QString &BlockFile);
+    static void refuseOverwritingBox(const QString &BlockFile, const QString &target,
+                                     qint64 position);
     QString extractTarget(const BoxHeader::Record &record) const;
     void decipherTo(const QString &target, qint64 size, bool wholeBox, const QString &shownName);
 

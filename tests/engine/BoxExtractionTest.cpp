@@ -120,6 +120,24 @@ TEST_F(BoxExtraction, ErrorsEndTheExtractionWithEveryHandleClosed)
     EXPECT_TRUE(exists("docs.vlx")) << "a box that was not extracted completely is never shredded";
 }
 
+TEST_F(BoxExtraction, NeverExtractsAFileOverTheBoxItself)
+{
+    make("Self/self.vlx", "inner file with the box's name");
+    make("Self/other.txt", "other");
+    ASSERT_EQ(engine.CreateBlock(path("self.vlx"), "Self", Password, path("Self"), 0), 1);
+    const QByteArray box = read("self.vlx");
+    Global::DialogShred = 1;
+    EXPECT_THROW(engine.ExtractBlock(path("self.vlx"), tmp.path(), Password), VaulnixError);
+    EXPECT_EQ(read("self.vlx"), box);
+    EXPECT_FALSE(exists("other.txt")) << "refused before anything is written";
+
+    ASSERT_EQ(engine.DynamicExtractBlock(path("self.vlx"), tmp.path(), Password), 0);
+    engine.DynamicExtractToFile(1, tmp.path());
+    EXPECT_THROW(engine.DynamicExtractToFile(2, tmp.path()), VaulnixError);
+    engine.DynamicClose();
+    EXPECT_EQ(read("self.vlx"), box);
+}
+
 TEST_F(BoxExtraction, SelectiveExtractionWritesOnlyTheChosenRecords)
 {
     const QString box = packDocs();
