@@ -4,7 +4,6 @@
 #include "cli/CliArguments.h"
 #include "cli/CliError.h"
 #include "cli/Console.h"
-#include "cli/IncompleteFileSweeper.h"
 #include "cli/JobSettings.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/ReadableBox.h"
@@ -46,58 +45,23 @@ ExitStatus ExtractCommand::run(const QString &password)
     return arguments.only.isEmpty() ? extractWhole(password) : extractSelected(password);
 }
 
-void ExtractCommand::checkBoxSurvives(const BoxRecords &records,
-                                      const QList<qint32> &positions) const
-{
-    // Extracting a file over the box being read would replace the box with it, and --shred
-    // would then destroy the file just extracted.
-    const QFileInfo boxFile(box);
-    const QString boxName = boxFile.fileName();
-    const QDir root(folder);
-    for (const qint32 i : positions) {
-        const BoxRecords::Record &record = records.records().at(i);
-        if (!record.relativePath.endsWith(boxName, Qt::CaseInsensitive))
-            continue;
-        const QFileInfo target(root.filePath(record.relativePath));
-        if (target.exists() && target.canonicalFilePath() == boxFile.canonicalFilePath())
-            throw CliError(ExitStatus::Failed,
-                           QStringLiteral("%1: file %2 of the box (%3) would overwrite the box "
-                                          "itself; extract into another folder")
-                               .arg(box)
-                               .arg(i + 1)
-                               .arg(record.storedPath));
-    }
-}
-
 ExitStatus ExtractCommand::extractWhole(const QString &password)
 {
-    if (engine.ViewBlock(box, password) != 0)
-        wrongPassword();
-    const BoxRecords records = BoxRecords::of(engine);
-    QList<qint32> every;
-    for (qint32 i = 0; i < records.records().size(); ++i)
-        every.append(i);
-    checkBoxSurvives(records, every);
-
     JobSettings job(arguments.shred);
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);
-    const IncompleteFileSweeper sweeper;
     qint16 result = 0;
     try {
         result = engine.ExtractBlock(box, folder, password);
     } catch (...) {
         progress.finish();
-        sweeper.sweep(folder, records);
         throw;
     }
     progress.finish();
     if (result == 1)
         wrongPassword();
-    if (result == 3) {
-        sweeper.sweep(folder, records);
+    if (result == 3)
         stopped();
-    }
     return ExitStatus::Done;
 }
 
@@ -120,7 +84,6 @@ ExitStatus ExtractCommand::extractSelected(const QString &password)
         positions.append(position - 1);
         total += records.records().at(position - 1).size;
     }
-    checkBoxSurvives(records, positions);
 
     JobSettings job(false, password);
     if (engine.DynamicExtractBlock(box, folder, password) != 0)
@@ -133,7 +96,6 @@ ExitStatus ExtractCommand::extractSelected(const QString &password)
 
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);
-    const IncompleteFileSweeper sweeper;
     qint64 done = 0;
     try {
         for (const qint32 position : std::as_const(positions)) {
@@ -145,14 +107,11 @@ ExitStatus ExtractCommand::extractSelected(const QString &password)
         }
     } catch (...) {
         progress.finish();
-        sweeper.sweep(folder, records, positions);
         throw;
     }
     progress.finish();
-    if (stopRequested()) {
-        sweeper.sweep(folder, records, positions);
+    if (stopRequested())
         stopped();
-    }
     return ExitStatus::Done;
 }
 

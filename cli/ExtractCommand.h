@@ -23,7 +23,6 @@ public:
 private:
     ExitStatus extractWhole(const QString &password);
     ExitStatus extractSelected(const QString &password);
-    void checkBoxSurvives(const BoxRecords &records, const QList<qint32> &positions) const;
     [[noreturn]] void wrongPassword() const;
     [[noreturn]] void stopped() const;
 

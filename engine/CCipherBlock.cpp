@@ -1,7 +1,7 @@
 #include "engine/CCipherBlock.h"
 
 #include "engine/ConvLong.h"
-#include "engine/FileSync.h"
+#include "engine/FileSystem.h"
 #include "shell/Global.h"
 #include "shell/Prompt.h"
 #include "shell/VaulnixError.h"
@@ -81,16 +81,6 @@ void writeAll(QFileDevice &file, const char *data, qint64 n, const QString &name
 void writeAll(QFileDevice &file, const QByteArray &data, const QString &name)
 {
     writeAll(file, data.constData(), data.size(), name);
-}
-
-void removeExisting(const QString &path)
-{
-    QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return;
-    QFile file(path);
-    if (!file.remove())
-        throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace
@@ -759,14 +749,31 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
 {
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
-    QFile out(target);
-    // Creating exclusively first spares a look-up per file when the target is new.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        removeExisting(target);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    // A new target is written in place; an existing one only gets replaced once its successor
+    // is complete, so a stop or an error never costs the older file.
+    QString writePath = target;
+    QFile out(writePath);
+    const QIODevice::OpenMode mode =
+        QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
+    const bool replacing = !out.open(mode);
+    if (replacing) {
+        writePath = target + QStringLiteral(".vaulnix-part");
+        QFile::remove(writePath);
+        out.setFileName(writePath);
+        if (!out.open(mode))
             throw VaulnixError(
                 QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
     }
+    struct DropUnfinished
+    {
+        QFile &file;
+        bool finished = false;
+        ~DropUnfinished()
+        {
+            if (!finished)
+                file.remove();
+        }
+    } unfinished{out};
     const QString cutShort = QStringLiteral("The box %1 is cut short; %2 is incomplete")
                                  .arg(readHandle->fileName(), target);
     QByteArray buffer(qsizetype(std::min(size, ChunkBytes)), Qt::Uninitialized);
@@ -792,6 +799,13 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
             emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
                                 qint32(size), shownName);
     }
+    if (left > 0)
+        return; // stopped: the part written so far goes
+    out.close();
+    QString failure;
+    if (replacing && !replaceFile(writePath, target, failure))
+        throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(target, failure));
+    unfinished.finished = true;
 }
 
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
@@ -834,7 +848,6 @@ void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
     if (record.folderIndex >= 2)
         dest = withSlash(dest + entryToPath(directories.at(record.folderIndex - 1)));
     refuseOverwritingBox(readHandle->fileName(), dest + name, Index);
-    removeExisting(dest + name);
     CreateAllFolders(dest);
     ClearOnExit clear{cipher};
     cipher.Initilize(Global::CurrentUserPassword, 0);

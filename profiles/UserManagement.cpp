@@ -1,7 +1,7 @@
 #include "profiles/UserManagement.h"
 
 #include "actions/Actions.h"
-#include "engine/FileSync.h"
+#include "engine/FileSystem.h"
 #include "profiles/ActionLine.h"
 #include "profiles/ProfileCipher.h"
 #include "profiles/ProfileLayout.h"

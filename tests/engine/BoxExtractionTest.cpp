@@ -81,6 +81,27 @@ TEST_F(BoxExtraction, WrongPasswordShowsTheMessageAndCreatesNothing)
     EXPECT_FALSE(exists("out"));
 }
 
+TEST_F(BoxExtraction, AStopKeepsOlderFilesAndLeavesNoPartOfANewOne)
+{
+    const QString box = packDocs();
+    make("out/z/w/c.txt", "the older c");
+    int chunks = 0;
+    QObject::connect(&engine, &CCipherBlock::CipherProgress, [&] {
+        if (++chunks == 3) // the first of c.txt's two chunks
+            Global::StopRequested = 1;
+    });
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), 3);
+    EXPECT_EQ(read("out/z/w/c.txt"), "the older c");
+    EXPECT_EQ(tree("out"), (QStringList{"a.txt", "x/b.txt", "x/y/empty.bin", "z/w/c.txt"}));
+
+    Global::StopRequested = 0;
+    QDir(path("out")).removeRecursively();
+    chunks = 0;
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), 3);
+    EXPECT_EQ(tree("out"), (QStringList{"a.txt", "x/b.txt", "x/y/empty.bin"}))
+        << "no cut-short c.txt";
+}
+
 TEST_F(BoxExtraction, ShredsTheBoxOnlyAfterACompleteExtraction)
 {
     const QString box = packDocs();
