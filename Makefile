@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 BENCH_DIR ?= build-bench
 
-.PHONY: all deps configure build run test bench fuzz smoke screenshots format clean
+.PHONY: all deps configure build run test bench fuzz screenshots format clean
 
 all: build
 
@@ -28,6 +28,15 @@ bench:
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVAULNIX_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_DIR) --target cipher_bench vaulnix-bench -j $(JOBS)
 	@BUILD_DIR=$(BENCH_DIR) bench/run-benchmarks.sh
+
+# A longer fuzzing run of the box reader and extraction (seconds: FUZZ_SECONDS, default 60).
+fuzz: deps
+	@tests/fuzz/run-fuzz.sh $(FUZZ_SECONDS)
+
+# The README's screenshots, taken of the real program under Xvfb.
+screenshots: build
+	@scripts/install-deps.sh --docs
+	@docs/make-screenshots.sh $(BUILD_DIR)/app/vaulnix
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -14,9 +14,6 @@ packages=(
 if [ "${1:-}" = "--bench" ]; then
   packages+=(7zip openssl time)
 fi
-if [ "${1:-}" = "--fuzz" ]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
 if [ "${1:-}" = "--docs" ]; then
   packages+=(imagemagick)
 fi
