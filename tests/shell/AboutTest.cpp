@@ -86,8 +86,6 @@ TEST_F(About, ShowsTheVersionAndBlueLinks)
     EXPECT_TRUE(about->lblTitle->font().bold());
     EXPECT_EQ(about->windowIcon().cacheKey(), main.windowIcon().cacheKey());
     EXPECT_FALSE(about->picIcon->pixmap().isNull());
-    EXPECT_EQ(about->cmdOK->text(), "OK");
-    EXPECT_EQ(about->cmdUpdate->text(), "Update");
 
     EXPECT_EQ(about->lblQuorvane->text(), frmAbout::SiteName);
     EXPECT_EQ(about->lblQuorvane->property(HTMLLink::TagProperty).toString(), frmAbout::WebAddress);
@@ -107,15 +105,6 @@ TEST_F(About, UpdateOpensThePageForThisVersionOnTheConfiguredHost)
     about->cmdUpdate->click();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], "https://" + frmAbout::UpdateHost + "/update.asp?sid=vlx1&ver=1.0.0");
-
-    delete about;
-    Global::AppVersion = "1.0.3";
-    about = new frmAbout(&main);
-    EXPECT_EQ(about->lblTitle->text(), "Vaulnix v1.0.3");
-    about->cmdUpdate_Click();
-    EXPECT_EQ(QUrl(opened.last()).host(), frmAbout::UpdateHost);
-    EXPECT_EQ(QUrl(opened.last()).path(QUrl::FullyEncoded) + "?" + QUrl(opened.last()).query(),
-              "/update.asp?sid=vlx1&ver=1.0.3");
 }
 
 TEST_F(About, OneLinkAtATimeIsHighlightedAndAVisitedOneTurnsBlueAgain)
@@ -144,18 +133,6 @@ TEST_F(About, OneLinkAtATimeIsHighlightedAndAVisitedOneTurnsBlueAgain)
     }
 }
 
-TEST_F(About, LinkEventIgnoresUnknownCodes)
-{
-    QLabel label("link");
-    label.setProperty(HTMLLink::TagProperty, "https://example.org/");
-    HTMLLink::LinkEvent(&label, HTMLLink::LinkOver);
-    for (int code : {0, 5, -1})
-        HTMLLink::LinkEvent(&label, code);
-    EXPECT_EQ(colour(&label), Red);
-    EXPECT_TRUE(underlined(&label));
-    EXPECT_TRUE(opened.isEmpty());
-}
-
 TEST_F(About, ThePointerAndClicksReachTheLinks)
 {
     about->show();
@@ -171,14 +148,4 @@ TEST_F(About, ThePointerAndClicksReachTheLinks)
     clickOn(about->lblMailTo);
     EXPECT_EQ(opened, QStringList{"mailto:" + frmAbout::MailAddress});
     EXPECT_EQ(colour(about->lblMailTo), Purple);
-}
-
-TEST_F(About, OkClosesAndDestroysTheWindow)
-{
-    about->show();
-    about->cmdOK->click();
-    ASSERT_FALSE(about.isNull()) << "deleted from the event loop, not at once";
-    EXPECT_FALSE(about->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(about.isNull());
 }
