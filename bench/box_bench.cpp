@@ -85,19 +85,31 @@ int main(int argc, char **argv)
     try {
         const QString password = readPassword(argv[4]);
         CCipherBlock engine;
-        const auto start = std::chrono::steady_clock::now();
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        // Pack phases: key derivation and scan, file table, file data.
+        auto scanned = start, tabled = start;
+        QObject::connect(&engine, &CCipherBlock::CreatingBlock, [&] { scanned = Clock::now(); });
+        QObject::connect(&engine, &CCipherBlock::CreatingFileBlock, [&] { tabled = Clock::now(); });
         const qint16 result = command == "pack" ? engine.CreateBlock(box, QStringLiteral("bench"),
                                                                      password, folder, 0)
                                                 : engine.ExtractBlock(box, folder, password);
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+        const auto end = Clock::now();
+        const auto seconds = [](auto from, auto to) {
+            return std::chrono::duration<double>(to - from).count();
+        };
         if (result != (command == "pack" ? 1 : 0)) {
             std::fprintf(stderr, "%s failed with result %d\n", command.c_str(), result);
             return 1;
         }
-        std::printf("%s %lld files %lld bytes %.3f s\n", command.c_str(),
+        std::printf("%s %lld files %lld bytes %.3f s", command.c_str(),
                     static_cast<long long>(command == "pack" ? engine.FileList().size()
                                                              : engine.Files().size()),
-                    static_cast<long long>(engine.TotalBytes()), seconds.count());
+                    static_cast<long long>(engine.TotalBytes()), seconds(start, end));
+        if (command == "pack")
+            std::printf(" (key and scan %.3f, file table %.3f, file data %.3f)",
+                        seconds(start, scanned), seconds(scanned, tabled), seconds(tabled, end));
+        std::printf("\n");
     } catch (const VaulnixError &error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 4;
