@@ -39,6 +39,12 @@ bool CCipher::Initilize(const QString &key, qint16 mode)
     return Initilize(key.toUtf8(), mode);
 }
 
+void CCipher::PrepareKey(const QByteArray &key)
+{
+    if (!key.isEmpty() && key.size() <= std::numeric_limits<int32_t>::max())
+        PrepareCipherKey(key.constData(), int32_t(key.size()));
+}
+
 void CCipher::Clear()
 {
     InitCipher(kClearKey, 1, 0);

@@ -15,6 +15,9 @@ public:
     bool Initilize(const QByteArray &key, qint16 mode = 0);
     bool Initilize(const QString &key, qint16 mode = 0);
     void Clear();
+    // Derives the key for a later Initilize ahead of time; safe on another thread, and it leaves
+    // the keyed state alone.
+    static void PrepareKey(const QByteArray &key);
     QByteArray Cipher(const QByteArray &data);
     // Hot path: transforms n bytes from input into output (which may be the same buffer).
     void Cipher(const char *input, qsizetype n, char *output);

@@ -86,6 +86,31 @@ public:
             std::abort();
     }
 
+    // Fills the cache for a key without the lock held during the derivation, so that it can run
+    // on another thread while this one goes on.
+    void prepare(const unsigned char *password, size_t length)
+    {
+        unsigned char fingerprint[crypto_generichash_BYTES];
+        {
+            std::lock_guard guard(lock);
+            fingerprintOf(password, length, fingerprint);
+            if (findSlot(fingerprint)) {
+                sodium_memzero(fingerprint, sizeof fingerprint);
+                return;
+            }
+        }
+        auto *key = static_cast<unsigned char *>(sodium_malloc(kKeyBytes));
+        if (!key)
+            std::abort();
+        derive(password, length, key);
+        {
+            std::lock_guard guard(lock);
+            store(fingerprint, key);
+        }
+        sodium_free(key);
+        sodium_memzero(fingerprint, sizeof fingerprint);
+    }
+
     uint64_t derivations = 0;
     std::mutex lock;
 
@@ -101,32 +126,57 @@ private:
         keyed = true;
     }
 
-    void deriveKey(const unsigned char *password, size_t length)
+    void fingerprintOf(const unsigned char *password, size_t length, unsigned char *fingerprint)
     {
-        unsigned char fingerprint[crypto_generichash_BYTES];
-        crypto_generichash(fingerprint, sizeof fingerprint, password, length,
+        crypto_generichash(fingerprint, crypto_generichash_BYTES, password, length,
                            secrets->fingerprintKey, sizeof secrets->fingerprintKey);
-        ++clock;
-        CacheSlot *victim = &secrets->slots[0];
+    }
+
+    CacheSlot *findSlot(const unsigned char *fingerprint)
+    {
         for (CacheSlot &slot : secrets->slots) {
             if (slot.used &&
-                sodium_memcmp(slot.fingerprint, fingerprint, sizeof fingerprint) == 0) {
-                slot.lastUse = clock;
-                std::memcpy(secrets->currentKey, slot.key, kKeyBytes);
-                sodium_memzero(fingerprint, sizeof fingerprint);
-                return;
+                sodium_memcmp(slot.fingerprint, fingerprint, crypto_generichash_BYTES) == 0) {
+                slot.lastUse = ++clock;
+                return &slot;
             }
+        }
+        return nullptr;
+    }
+
+    void store(const unsigned char *fingerprint, const unsigned char *key)
+    {
+        if (findSlot(fingerprint))
+            return;
+        CacheSlot *victim = &secrets->slots[0];
+        for (CacheSlot &slot : secrets->slots) {
             if (!slot.used || (victim->used && slot.lastUse < victim->lastUse))
                 victim = &slot;
         }
-        if (crypto_pwhash(secrets->currentKey, kKeyBytes, reinterpret_cast<const char *>(password),
-                          length, kSalt, kOpsLimit, kMemLimit, crypto_pwhash_ALG_ARGON2ID13) != 0)
-            std::abort(); // out of memory: no safe way to go on keying
-        ++derivations;
-        std::memcpy(victim->fingerprint, fingerprint, sizeof fingerprint);
-        std::memcpy(victim->key, secrets->currentKey, kKeyBytes);
-        victim->lastUse = clock;
+        std::memcpy(victim->fingerprint, fingerprint, crypto_generichash_BYTES);
+        std::memcpy(victim->key, key, kKeyBytes);
+        victim->lastUse = ++clock;
         victim->used = true;
+        ++derivations;
+    }
+
+    static void derive(const unsigned char *password, size_t length, unsigned char *key)
+    {
+        if (crypto_pwhash(key, kKeyBytes, reinterpret_cast<const char *>(password), length, kSalt,
+                          kOpsLimit, kMemLimit, crypto_pwhash_ALG_ARGON2ID13) != 0)
+            std::abort(); // out of memory: no safe way to go on keying
+    }
+
+    void deriveKey(const unsigned char *password, size_t length)
+    {
+        unsigned char fingerprint[crypto_generichash_BYTES];
+        fingerprintOf(password, length, fingerprint);
+        if (const CacheSlot *slot = findSlot(fingerprint)) {
+            std::memcpy(secrets->currentKey, slot->key, kKeyBytes);
+        } else {
+            derive(password, length, secrets->currentKey);
+            store(fingerprint, secrets->currentKey);
+        }
         sodium_memzero(fingerprint, sizeof fingerprint);
     }
 
@@ -190,6 +240,13 @@ int32_t DecodeText(const char *input, int32_t m, char *output)
                           nullptr, &written, nullptr, sodium_base64_VARIANT_ORIGINAL) != 0)
         return 0;
     return int32_t(written);
+}
+
+void PrepareCipherKey(const char *key, int32_t keyLength)
+{
+    if (!key || keyLength <= 0)
+        return;
+    state().prepare(reinterpret_cast<const unsigned char *>(key), size_t(keyLength));
 }
 
 uint64_t QvcryptDerivationCount(void)

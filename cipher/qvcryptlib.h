@@ -19,6 +19,10 @@ int32_t EncodeText(const char *input, int32_t n, char *output);
 // is not valid Base64.
 int32_t DecodeText(const char *input, int32_t m, char *output);
 
+// Derives the key for keyBytes into the cache without touching the keyed state, so that a later
+// InitCipher with the same key is immediate. Safe to call from another thread.
+void PrepareCipherKey(const char *key, int32_t keyLength);
+
 // How many key derivations this process has run (the cache avoids repeats).
 uint64_t QvcryptDerivationCount(void);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/ConvLong.h"
 #include "engine/FileSystem.h"
+#include "engine/NativeFile.h"
 #include "shell/Global.h"
 #include "shell/Prompt.h"
 #include "shell/VaulnixError.h"
@@ -15,6 +16,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <future>
 
 namespace {
 
@@ -260,43 +262,27 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
     QStringList result;
     const QStringList patterns = filespec.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     // One listing serves both the files and, when recursing, the subfolders.
-    QDir::Filters filters = QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot;
-    if (RecurseDirs)
-        filters |= QDir::Dirs;
-    const QFileInfoList entries = QDir(Path).entryInfoList(filters, QDir::Name);
+    const QList<FolderEntry> entries = listFolder(Path);
     qint32 folder = -1; // this folder's index, known from its first packed file on
     for (const QString &pattern : patterns) {
-        for (const QFileInfo &entry : entries) {
-            if (entry.isDir())
-                continue;
-            const QString name = entry.fileName();
-            if (!matchesPattern(name, pattern))
+        for (const FolderEntry &entry : entries) {
+            if (entry.folder || !matchesPattern(entry.name, pattern))
                 continue;
             // Built in one exact allocation: the list holds one of these per file.
-            const QString full = QStringView(Path) % name;
-            if (!excludedPath.isEmpty() && name == fileNameOf(excludedPath) &&
-                entry == QFileInfo(excludedPath))
+            const QString full = QStringView(Path) % entry.name;
+            if (!excludedPath.isEmpty() && entry.name == fileNameOf(excludedPath) &&
+                QFileInfo(full) == QFileInfo(excludedPath))
                 continue; // the box being written
-            if (name.contains(QLatin1Char('\\')))
+            if (entry.name.contains(QLatin1Char('\\')))
                 throw VaulnixError(
                     QStringLiteral("The name of %1 holds \"\\\", which a box cannot store")
                         .arg(full));
-            result.append(full);
-            scannedSizes.push_back(entry.size());
             if (folder < 0) {
                 AddDir(Path);
                 folder = GetPathNumber(Path);
             }
-            if (folder >= 2) {
-                const QString key = directories.at(folder - 1) % QLatin1Char('\0') % name;
-                const QString owner = entryOwner.value(key);
-                if (!owner.isEmpty() && owner != Path)
-                    throw VaulnixError(
-                        QStringLiteral("The folders %1 and %2 differ only in letter case and both "
-                                       "hold %3; they would overwrite each other in the box")
-                            .arg(owner, Path, name));
-                entryOwner.insert(key, Path);
-            }
+            result.append(full);
+            scanned.push_back({full, entry.size, folder});
             emit AddingToBlock(full);
             pump();
             if (stopRequested())
@@ -307,14 +293,14 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
         return result;
 
     QStringList subfolders;
-    for (const QFileInfo &sub : entries) {
-        if (!sub.isDir())
+    for (const FolderEntry &entry : entries) {
+        if (!entry.folder)
             continue;
-        if (sub.fileName().contains(QLatin1Char('\\')))
+        if (entry.name.contains(QLatin1Char('\\')))
             throw VaulnixError(QStringLiteral("The name of the folder %1 holds \"\\\", which a box "
                                               "cannot store")
-                                   .arg(sub.filePath()));
-        subfolders.append(Path + sub.fileName());
+                                   .arg(Path + entry.name));
+        subfolders.append(Path + entry.name);
         pump();
         if (stopRequested())
             return result;
@@ -325,6 +311,37 @@ QStringList CCipherBlock::GetAllFiles(QString Path, const QString &filespec, boo
             return result;
     }
     return result;
+}
+
+void CCipherBlock::refuseCaseClashes() const
+{
+    // Only an entry that more than one real folder maps to can hold two files of one name.
+    QHash<QString, qint32> shared;
+    for (qsizetype k = 1; k < directoryFolders.size(); ++k) {
+        if (directoryFolders.at(k).size() > 1) {
+            for (const QString &real : directoryFolders.at(k))
+                shared.insert(real, qint32(k));
+        }
+    }
+    if (shared.isEmpty())
+        return;
+    QHash<QString, QString> owners; // "entry\0name" -> the real folder holding it
+    for (const PackedFile &file : scanned) {
+        const QString real = GetPathFromFile(file.path);
+        const auto entry = shared.constFind(real);
+        if (entry == shared.cend())
+            continue;
+        const QString name = fileNameOf(file.path);
+        const QString key = directories.at(*entry) % QLatin1Char('\0') % name;
+        const QString owner = owners.value(key);
+        if (!owner.isEmpty() && owner != real)
+            throw VaulnixError(
+                QStringLiteral("The folders %1 and %2 differ only in letter case and "
+                               "both hold %3; they would overwrite each other in "
+                               "the box")
+                    .arg(owner, real, name));
+        owners.insert(key, real);
+    }
 }
 
 QStringList CCipherBlock::GetDirectories(const QString &Path, qint32 Attributes,
@@ -348,8 +365,10 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
                                  const QString &Password, const QString &Path, qint16 /*Shread*/)
 {
     rateBytes = 0;
-    cipher.Initilize(Password, 0);
     ClearOnExit clear{cipher};
+    // The key is derived on another core while the folder is scanned.
+    auto keyReady =
+        std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
 
     QString folder =
         QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(Path)).absoluteFilePath());
@@ -363,24 +382,21 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
     directories = {rootName};
     directoryIndex = {{rootName, 1}};
     directoryFolders = {QStringList{rootPath}};
-    entryOwner.clear();
     dirChars = rootName.toUtf8().size();
     dirCount = 1;
-    scannedSizes.clear();
+    scanned.clear();
     excludedPath = QFileInfo(BlockFile).absoluteFilePath();
 
     fileList = GetAllFiles(rootPath, QStringLiteral("*.*"), true);
     excludedPath.clear();
+    if (!stopRequested())
+        refuseCaseClashes();
+    std::vector<PackedFile> packed = std::move(scanned);
+    scanned.clear();
+    keyReady.wait();
+    cipher.Initilize(Password, 0);
     if (stopRequested())
         return 0;
-
-    std::vector<PackedFile> packed;
-    packed.reserve(fileList.size());
-    for (qsizetype i = 0; i < fileList.size(); ++i) {
-        const QString &path = fileList.at(i);
-        packed.push_back({path, scannedSizes[i], GetPathNumber(GetPathFromFile(path))});
-    }
-    scannedSizes.clear();
     return writeBox(BlockFile, BlockName, Password, packed, true);
 }
 
@@ -517,16 +533,19 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     writeAll(box, header, BlockFile);
 
     emit CreatingFileBlock();
+    staged.clear();
     rateTick.StartTick();
+    const QByteArray key = Password.toUtf8();
     for (const PackedFile &file : packed) {
         if (stopRequested())
             return 0;
-        cipher.Initilize(Password, 0);
+        cipher.Initilize(key, 0);
         AddFileBlock(file, box);
     }
     if (stopRequested())
         return 0;
 
+    flushStaged(box);
     if (!syncToDisk(box) || !box.commit())
         throw VaulnixError(
             QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, box.errorString()));
@@ -545,23 +564,60 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     return 1;
 }
 
+void CCipherBlock::encipherInto(QFileDevice &box, qint64 n)
+{
+    // Small pieces are enciphered straight into a batch written at once; whole chunks go out
+    // as they are.
+    constexpr qsizetype batch = 1048576;
+    if (n >= ChunkBytes / 2) {
+        flushStaged(box);
+        cipher.Cipher(chunk.constData(), n, chunk.data());
+        writeAll(box, chunk.constData(), n, box.fileName());
+        return;
+    }
+    const qsizetype end = staged.size();
+    staged.resize(end + n);
+    cipher.Cipher(chunk.constData(), n, staged.data() + end);
+    if (staged.size() >= batch)
+        flushStaged(box);
+}
+
+void CCipherBlock::flushStaged(QFileDevice &box)
+{
+    if (staged.isEmpty())
+        return;
+    writeAll(box, staged, box.fileName());
+    staged.clear();
+}
+
 void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
 {
-    QFile source(file.path);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    NativeFile source;
+    if (!source.open(file.path, NativeFile::Mode::Read))
         throw VaulnixError(
             QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
-    const QString changed =
-        QStringLiteral("%1 changed while it was packed; the box was not written").arg(file.path);
-    QByteArray buffer(qsizetype(std::min(file.size, ChunkBytes)), Qt::Uninitialized);
+    const auto changed = [&file] {
+        return VaulnixError(
+            QStringLiteral("%1 changed while it was packed; the box was not written")
+                .arg(file.path));
+    };
+    chunk.resize(ChunkBytes + 1);
     qint64 left = file.size;
+    if (left == 0 && source.read(chunk.data(), 1) != 0)
+        throw changed();
     while (left > 0 && !stopRequested()) {
         const qint64 n = std::min(left, ChunkBytes);
-        readExactly(source, buffer.data(), n, changed);
+        // Asking for one byte more with the last chunk shows a file that grew, without a read
+        // of its own.
+        const qint64 got = source.read(chunk.data(), n == left ? n + 1 : n);
+        if (got < 0)
+            throw VaulnixError(
+                QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
+        if (got != n)
+            throw changed();
         left -= n;
-        cipher.Cipher(buffer.constData(), n, buffer.data());
+        encipherInto(box, n);
         pump();
-        writeAll(box, buffer.constData(), n, box.fileName());
         bytesDone += n;
         rateBytes += n;
         const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
@@ -570,11 +626,6 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
                             qint32(file.size), file.path);
         rateTick.StartTick();
         rateBytes = 0;
-    }
-    if (left == 0) {
-        char extra;
-        if (source.read(&extra, 1) > 0)
-            throw VaulnixError(changed);
     }
 }
 
@@ -714,20 +765,31 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
             ~CloseOnExit() { handle.reset(); }
         } close{readHandle};
 
-        for (qsizetype i = 0; i < files.size(); ++i)
-            refuseOverwritingBox(BlockFile, extractTarget(BoxHeader::decode(files.at(i))), i + 1);
+        const QString boxName = fileNameOf(QDir::fromNativeSeparators(BlockFile));
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            const BoxHeader::Record record = BoxHeader::decode(files.at(i));
+            if (QString::fromUtf8(record.name).compare(boxName, Qt::CaseInsensitive) == 0)
+                refuseOverwritingBox(BlockFile, extractTarget(record), i + 1);
+        }
+        // Each folder's path is made once, not once per file.
+        QStringList folders(directories.size());
         CreateAllFolders(rootPath);
-        for (qsizetype k = 1; k < directories.size(); ++k)
-            CreateAllFolders(rootPath + entryToPath(directories.at(k)));
+        for (qsizetype k = 1; k < directories.size(); ++k) {
+            folders[k] = rootPath + entryToPath(directories.at(k));
+            CreateAllFolders(folders[k]);
+        }
         rateBytes = 0;
         bytesDone = 0;
         rateTick.StartTick();
+        const QByteArray key = Password.toUtf8();
         for (const QByteArray &raw : std::as_const(files)) {
             if (stopRequested())
                 break;
             const BoxHeader::Record record = BoxHeader::decode(raw);
-            cipher.Initilize(Password, 0);
-            ExtractToFile(extractTarget(record), record.size);
+            cipher.Initilize(key, 0);
+            const QString folder =
+                record.folderIndex >= 2 ? folders.at(record.folderIndex - 1) : rootPath;
+            ExtractToFile(folder + QString::fromUtf8(record.name), record.size);
         }
         rateTick.StopTick();
     }
@@ -752,39 +814,42 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
     // A new target is written in place; an existing one only gets replaced once its successor
     // is complete, so a stop or an error never costs the older file.
     QString writePath = target;
-    QFile out(writePath);
-    const QIODevice::OpenMode mode =
-        QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
-    const bool replacing = !out.open(mode);
-    if (replacing) {
+    NativeFile out;
+    bool replacing = false;
+    if (!out.open(writePath, NativeFile::Mode::CreateNew)) {
+        replacing = out.alreadyExists();
         writePath = target + QStringLiteral(".vaulnix-part");
         QFile::remove(writePath);
-        out.setFileName(writePath);
-        if (!out.open(mode))
+        if (!replacing || !out.open(writePath, NativeFile::Mode::CreateNew))
             throw VaulnixError(
                 QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
     }
     struct DropUnfinished
     {
-        QFile &file;
+        NativeFile &file;
+        const QString &path;
         bool finished = false;
         ~DropUnfinished()
         {
-            if (!finished)
-                file.remove();
+            if (!finished) {
+                file.close();
+                QFile::remove(path);
+            }
         }
-    } unfinished{out};
-    const QString cutShort = QStringLiteral("The box %1 is cut short; %2 is incomplete")
-                                 .arg(readHandle->fileName(), target);
-    QByteArray buffer(qsizetype(std::min(size, ChunkBytes)), Qt::Uninitialized);
+    } unfinished{out, writePath};
+    chunk.resize(ChunkBytes);
     qint64 left = size;
     qint64 fileDone = 0;
     while (left > 0 && !stopRequested()) {
         const qint64 n = std::min(left, ChunkBytes);
-        readExactly(*readHandle, buffer.data(), n, cutShort);
+        if (readHandle->read(chunk.data(), n) != n)
+            throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
+                                   .arg(readHandle->fileName(), target));
         left -= n;
-        cipher.Cipher(buffer.constData(), n, buffer.data());
-        writeAll(out, buffer.constData(), n, target);
+        cipher.Cipher(chunk.constData(), n, chunk.data());
+        if (!out.write(chunk.constData(), n))
+            throw VaulnixError(
+                QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
         bytesDone += n;
         fileDone += n;
         rateBytes += n;
@@ -801,7 +866,8 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
     }
     if (left > 0)
         return; // stopped: the part written so far goes
-    out.close();
+    if (!out.close())
+        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
     QString failure;
     if (replacing && !replaceFile(writePath, target, failure))
         throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(target, failure));

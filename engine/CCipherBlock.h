@@ -104,8 +104,12 @@ private:
     std::optional<BoxHeader> readHeader(QFile &box);
     qint16 writeBox(const QString &BlockFile, const QString &BlockName, const QString &Password,
                     std::vector<PackedFile> &packed, bool folderBox);
+    void refuseCaseClashes() const;
     void checkLimits(const QString &BlockName, const std::vector<PackedFile> &packed) const;
     void AddFileBlock(const PackedFile &file, QFileDevice &box);
+    // Enciphers the first n bytes of chunk on their way into the box.
+    void encipherInto(QFileDevice &box, qint64 n);
+    void flushStaged(QFileDevice &box);
     void verifyBox(const QString &BlockFile, const QString &Password,
                    const std::vector<PackedFile> &packed);
     void shredFiles(const QStringList &paths);
@@ -127,9 +131,8 @@ private:
     QStringList directories;
     QHash<QString, qint32> directoryIndex; // entry -> 1-based position
     QList<QStringList> directoryFolders;   // real folders behind each entry, for shredding
-    QHash<QString, QString> entryOwner;    // "entry\0name" -> the real folder that holds it
     QStringList fileList;
-    std::vector<qint64> scannedSizes;
+    std::vector<PackedFile> scanned; // what the scan found, for the writer
     QString excludedPath;
     QList<QByteArray> files;
     std::vector<qint64> offsets;
@@ -140,4 +143,6 @@ private:
     qint64 dirChars = 0;
     qint32 dirCount = 0;
     std::unique_ptr<QFile> readHandle;
+    QByteArray chunk;  // one chunk of file data, reused from file to file
+    QByteArray staged; // enciphered small files waiting to be written together
 };

@@ -1,15 +1,20 @@
 #include "engine/FileSystem.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -32,4 +37,48 @@ bool replaceFile(const QString &from, const QString &to, QString &error)
     if (code)
         error = QString::fromLocal8Bit(code.message().c_str());
     return !code;
+}
+
+QList<FolderEntry> listFolder(const QString &path)
+{
+    QList<FolderEntry> entries;
+#ifdef Q_OS_UNIX
+    // One pass of readdir with a stat relative to the folder, and a stat only where the type is
+    // not already known or a size is needed.
+    DIR *dir = ::opendir(QFile::encodeName(path).constData());
+    if (!dir)
+        return entries;
+    const int fd = ::dirfd(dir);
+    while (const dirent *item = ::readdir(dir)) {
+        if (item->d_name[0] == '.')
+            continue;
+        const unsigned char type = item->d_type;
+        if (type != DT_REG && type != DT_DIR && type != DT_UNKNOWN)
+            continue;
+        FolderEntry entry;
+        entry.name = QFile::decodeName(item->d_name);
+        entry.folder = type == DT_DIR;
+        if (type != DT_DIR) {
+            struct stat info;
+            if (::fstatat(fd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            if (S_ISDIR(info.st_mode))
+                entry.folder = true;
+            else if (S_ISREG(info.st_mode))
+                entry.size = info.st_size;
+            else
+                continue;
+        }
+        entries.append(std::move(entry));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry &a, const FolderEntry &b) { return a.name < b.name; });
+#else
+    const QFileInfoList infos = QDir(path).entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &info : infos)
+        entries.append({info.fileName(), info.isDir() ? 0 : info.size(), info.isDir()});
+#endif
+    return entries;
 }

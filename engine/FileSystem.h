@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QString>
+
 class QFileDevice;
-class QString;
 
 // The few file operations Qt does not offer portably.
 
@@ -10,3 +12,13 @@ bool syncToDisk(QFileDevice &file);
 // Puts from in the place of to in one step, replacing an existing file; false with the reason
 // in error when that fails.
 bool replaceFile(const QString &from, const QString &to, QString &error);
+
+struct FolderEntry
+{
+    QString name;
+    qint64 size = 0;
+    bool folder = false;
+};
+// The visible regular files and folders of path, sorted by name. Symbolic links, devices,
+// pipes, sockets and names beginning with "." are left out. Empty when path cannot be listed.
+QList<FolderEntry> listFolder(const QString &path);

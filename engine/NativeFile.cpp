@@ -1,0 +1,148 @@
+#include "engine/NativeFile.h"
+
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+NativeFile::NativeFile() = default;
+
+NativeFile::~NativeFile()
+{
+    close();
+}
+
+void NativeFile::failed()
+{
+#ifdef Q_OS_UNIX
+    error = QString::fromLocal8Bit(std::strerror(errno));
+#else
+    error = fallback ? fallback->errorString() : QString();
+#endif
+}
+
+#ifdef Q_OS_UNIX
+
+bool NativeFile::open(const QString &path, Mode mode)
+{
+    close();
+    exists = false;
+    const QByteArray name = QFile::encodeName(path);
+    do {
+        handle = mode == Mode::Read
+                     ? ::open(name.constData(), O_RDONLY | O_CLOEXEC)
+                     : ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (handle < 0 && errno == EINTR);
+    if (handle < 0) {
+        exists = errno == EEXIST;
+        failed();
+        return false;
+    }
+    return true;
+}
+
+qint64 NativeFile::read(char *data, qint64 n)
+{
+    qint64 done = 0;
+    while (done < n) {
+        const ssize_t got = ::read(handle, data + done, size_t(n - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            failed();
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+bool NativeFile::write(const char *data, qint64 n)
+{
+    while (n > 0) {
+        const ssize_t put = ::write(handle, data, size_t(n));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            failed();
+            return false;
+        }
+        data += put;
+        n -= put;
+    }
+    return true;
+}
+
+bool NativeFile::close()
+{
+    if (handle < 0)
+        return true;
+    const int result = ::close(handle);
+    handle = -1;
+    if (result != 0 && errno != EINTR) {
+        failed();
+        return false;
+    }
+    return true;
+}
+
+#else
+
+bool NativeFile::open(const QString &path, Mode mode)
+{
+    close();
+    fallback = std::make_unique<QFile>(path);
+    exists = mode == Mode::CreateNew && QFile::exists(path);
+    const QIODevice::OpenMode flags =
+        mode == Mode::Read ? QIODevice::ReadOnly | QIODevice::Unbuffered
+                           : QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
+    if (!fallback->open(flags)) {
+        failed();
+        return false;
+    }
+    return true;
+}
+
+qint64 NativeFile::read(char *data, qint64 n)
+{
+    qint64 done = 0;
+    while (done < n) {
+        const qint64 got = fallback->read(data + done, n - done);
+        if (got < 0) {
+            failed();
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+bool NativeFile::write(const char *data, qint64 n)
+{
+    if (fallback->write(data, n) != n) {
+        failed();
+        return false;
+    }
+    return true;
+}
+
+bool NativeFile::close()
+{
+    if (!fallback || !fallback->isOpen())
+        return true;
+    fallback->close();
+    const bool ok = fallback->error() == QFileDevice::NoError;
+    if (!ok)
+        failed();
+    return ok;
+}
+
+#endif

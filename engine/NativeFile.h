@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QFile;
+
+// A plain file handle for the engine's per-file work, with as few system calls as the platform
+// allows: boxes of many small files spend most of their time opening, reading and closing.
+class NativeFile
+{
+public:
+    enum class Mode { Read, CreateNew };
+
+    NativeFile();
+    ~NativeFile();
+    NativeFile(const NativeFile &) = delete;
+    NativeFile &operator=(const NativeFile &) = delete;
+
+    // CreateNew fails when anything of that name exists; alreadyExists() then says so.
+    bool open(const QString &path, Mode mode);
+    // Up to n bytes; fewer only at the end of the file; -1 on an error.
+    qint64 read(char *data, qint64 n);
+    bool write(const char *data, qint64 n);
+    bool close();
+    bool alreadyExists() const { return exists; }
+    QString errorString() const { return error; }
+
+private:
+    void failed();
+
+    int handle = -1;
+    std::unique_ptr<QFile> fallback;
+    bool exists = false;
+    QString error;
+};
