@@ -30,11 +30,17 @@ struct CacheSlot
     bool used;
 };
 
+constexpr size_t kRememberedKeyBytes = 256;
+
 struct SecretArea
 {
     unsigned char fingerprintKey[crypto_generichash_KEYBYTES];
     unsigned char currentKey[kKeyBytes];
     CacheSlot slots[kCacheSlots];
+    // The key behind currentKey, so keying again with it (once per file of a box) is a compare.
+    unsigned char currentPassword[kRememberedKeyBytes];
+    size_t currentPasswordLength;
+    bool currentPasswordKnown;
 };
 
 class CipherState
@@ -68,6 +74,7 @@ public:
             // Clearing: forget the current key now; the clear key's own stream is derived
             // only if something is ever transformed under it.
             sodium_memzero(secrets->currentKey, kKeyBytes);
+            forgetPassword();
             EVP_CIPHER_CTX_reset(ctx);
             keyed = false;
             return;
@@ -115,9 +122,30 @@ public:
     std::mutex lock;
 
 private:
+    void forgetPassword()
+    {
+        sodium_memzero(secrets->currentPassword, kRememberedKeyBytes);
+        secrets->currentPasswordLength = 0;
+        secrets->currentPasswordKnown = false;
+    }
+
+    bool isCurrentPassword(const unsigned char *bytes, size_t length) const
+    {
+        return secrets->currentPasswordKnown && length == secrets->currentPasswordLength &&
+               sodium_memcmp(secrets->currentPassword, bytes, length) == 0;
+    }
+
     void use(const unsigned char *bytes, size_t length)
     {
-        deriveKey(bytes, length);
+        if (!isCurrentPassword(bytes, length)) {
+            deriveKey(bytes, length);
+            forgetPassword();
+            if (length <= kRememberedKeyBytes) {
+                std::memcpy(secrets->currentPassword, bytes, length);
+                secrets->currentPasswordLength = length;
+                secrets->currentPasswordKnown = true;
+            }
+        }
         const unsigned char iv[16] = {}; // block counter 0, nonce of 12 zero bytes
         // Once the context holds ChaCha20, re-keying skips looking the cipher up again.
         const EVP_CIPHER *cipher = EVP_CIPHER_CTX_get0_cipher(ctx) ? nullptr : EVP_chacha20();

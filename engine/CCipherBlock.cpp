@@ -2,7 +2,9 @@
 
 #include "engine/ConvLong.h"
 #include "engine/FileSystem.h"
+#include "engine/FileWriter.h"
 #include "engine/NativeFile.h"
+#include "engine/TargetFile.h"
 #include "shell/Global.h"
 #include "shell/Prompt.h"
 #include "shell/VaulnixError.h"
@@ -393,19 +395,16 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
         refuseCaseClashes();
     std::vector<PackedFile> packed = std::move(scanned);
     scanned.clear();
-    keyReady.wait();
-    cipher.Initilize(Password, 0);
-    if (stopRequested())
-        return 0;
-    return writeBox(BlockFile, BlockName, Password, packed, true);
+    return writeBox(BlockFile, BlockName, Password, packed, true, keyReady);
 }
 
 qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &BlockName,
                                   const QString &Password, const QString &Files, qint16 /*Shread*/)
 {
     rateBytes = 0;
-    cipher.Initilize(Password, 0);
     ClearOnExit clear{cipher};
+    auto keyReady =
+        std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
 
     rootPath.clear();
     dirCount = 0;
@@ -441,7 +440,7 @@ qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &Block
         names.insert(name, path);
         packed.push_back({path, info.size(), 0});
     }
-    return writeBox(BlockFile, BlockName, Password, packed, false);
+    return writeBox(BlockFile, BlockName, Password, packed, false, keyReady);
 }
 
 void CCipherBlock::checkLimits(const QString &BlockName,
@@ -477,9 +476,24 @@ void CCipherBlock::checkLimits(const QString &BlockName,
 
 qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName,
                               const QString &Password, std::vector<PackedFile> &packed,
-                              bool folderBox)
+                              bool folderBox, std::future<void> &keyReady)
 {
     checkLimits(BlockName, packed);
+    // Small files are read ahead by two threads, taking turns, so the system's per-file work
+    // runs on both cores; they start while the key is still being derived.
+    std::vector<std::pair<QString, qint64>> small[2];
+    std::size_t smallCount = 0;
+    for (const PackedFile &file : packed) {
+        if (file.size <= SmallFileBytes)
+            small[smallCount++ % 2].emplace_back(file.path, file.size);
+    }
+    FilePrefetcher even(std::move(small[0]));
+    FilePrefetcher odd(std::move(small[1]));
+    keyReady.wait();
+    const QByteArray key = Password.toUtf8();
+    cipher.Initilize(key, 0);
+    if (stopRequested())
+        return 0;
     emit CreatingBlock();
     const qint64 d = folderBox ? std::max<qint64>(dirChars + dirCount, 0) : 0;
 
@@ -535,12 +549,15 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     emit CreatingFileBlock();
     staged.clear();
     rateTick.StartTick();
-    const QByteArray key = Password.toUtf8();
+    smallCount = 0;
     for (const PackedFile &file : packed) {
         if (stopRequested())
             return 0;
         cipher.Initilize(key, 0);
-        AddFileBlock(file, box);
+        if (file.size <= SmallFileBytes)
+            addPrefetched(file, (smallCount++ % 2 == 0 ? even : odd).take(), box);
+        else
+            AddFileBlock(file, box);
     }
     if (stopRequested())
         return 0;
@@ -564,22 +581,54 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     return 1;
 }
 
-void CCipherBlock::encipherInto(QFileDevice &box, qint64 n)
+void CCipherBlock::encipherInto(QFileDevice &box, char *data, qint64 n)
 {
     // Small pieces are enciphered straight into a batch written at once; whole chunks go out
     // as they are.
     constexpr qsizetype batch = 1048576;
-    if (n >= ChunkBytes / 2) {
+    if (n > SmallFileBytes) {
         flushStaged(box);
-        cipher.Cipher(chunk.constData(), n, chunk.data());
-        writeAll(box, chunk.constData(), n, box.fileName());
+        cipher.Cipher(data, n, data);
+        writeAll(box, data, n, box.fileName());
         return;
     }
     const qsizetype end = staged.size();
     staged.resize(end + n);
-    cipher.Cipher(chunk.constData(), n, staged.data() + end);
+    cipher.Cipher(data, n, staged.data() + end);
     if (staged.size() >= batch)
         flushStaged(box);
+}
+
+void CCipherBlock::reportWritten(qint64 n, qint64 left, const PackedFile &file)
+{
+    bytesDone += n;
+    rateBytes += n;
+    const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
+    rateTick.StopTick();
+    emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
+                        qint32(file.size), file.path);
+    rateTick.StartTick();
+    rateBytes = 0;
+}
+
+void CCipherBlock::addPrefetched(const PackedFile &file, FilePrefetcher::Item item,
+                                 QFileDevice &box)
+{
+    if (!item.error.isEmpty())
+        throw VaulnixError(QStringLiteral("Cannot read %1: %2").arg(file.path, item.error));
+    if (item.data.size() != file.size)
+        throw changedWhilePacked(file);
+    if (file.size == 0)
+        return;
+    encipherInto(box, item.data.data(), file.size);
+    pump();
+    reportWritten(file.size, 0, file);
+}
+
+VaulnixError CCipherBlock::changedWhilePacked(const PackedFile &file)
+{
+    return VaulnixError(
+        QStringLiteral("%1 changed while it was packed; the box was not written").arg(file.path));
 }
 
 void CCipherBlock::flushStaged(QFileDevice &box)
@@ -596,15 +645,10 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
     if (!source.open(file.path, NativeFile::Mode::Read))
         throw VaulnixError(
             QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
-    const auto changed = [&file] {
-        return VaulnixError(
-            QStringLiteral("%1 changed while it was packed; the box was not written")
-                .arg(file.path));
-    };
     chunk.resize(ChunkBytes + 1);
     qint64 left = file.size;
     if (left == 0 && source.read(chunk.data(), 1) != 0)
-        throw changed();
+        throw changedWhilePacked(file);
     while (left > 0 && !stopRequested()) {
         const qint64 n = std::min(left, ChunkBytes);
         // Asking for one byte more with the last chunk shows a file that grew, without a read
@@ -614,18 +658,11 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
             throw VaulnixError(
                 QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
         if (got != n)
-            throw changed();
+            throw changedWhilePacked(file);
         left -= n;
-        encipherInto(box, n);
+        encipherInto(box, chunk.data(), n);
         pump();
-        bytesDone += n;
-        rateBytes += n;
-        const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
-        rateTick.StopTick();
-        emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
-                            qint32(file.size), file.path);
-        rateTick.StartTick();
-        rateBytes = 0;
+        reportWritten(n, left, file);
     }
 }
 
@@ -782,6 +819,9 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
         bytesDone = 0;
         rateTick.StartTick();
         const QByteArray key = Password.toUtf8();
+        // Two writers share the per-file work of the system; a target always goes to the same
+        // one, so files of one name keep the box's order.
+        FileWriter writers[2];
         for (const QByteArray &raw : std::as_const(files)) {
             if (stopRequested())
                 break;
@@ -789,8 +829,17 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
             cipher.Initilize(key, 0);
             const QString folder =
                 record.folderIndex >= 2 ? folders.at(record.folderIndex - 1) : rootPath;
-            ExtractToFile(folder + QString::fromUtf8(record.name), record.size);
+            const QString target = folder + QString::fromUtf8(record.name);
+            if (record.size <= SmallFileBytes) {
+                extractSmall(target, record.size, writers[qHash(target) % 2]);
+            } else {
+                for (FileWriter &writer : writers)
+                    writer.finish();
+                ExtractToFile(target, record.size);
+            }
         }
+        for (FileWriter &writer : writers)
+            writer.finish();
         rateTick.StopTick();
     }
     result = 0;
@@ -799,6 +848,26 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
     if (stopRequested())
         result = 3;
     return result;
+}
+
+void CCipherBlock::extractSmall(const QString &target, qint64 size, FileWriter &writer)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    if (size > 0 && readHandle->read(data.data(), size) != size)
+        throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
+                               .arg(readHandle->fileName(), target));
+    cipher.Cipher(data.constData(), size, data.data());
+    writer.add(target, data);
+    if (size == 0)
+        return;
+    bytesDone += size;
+    rateBytes += size;
+    rateTick.StopTick();
+    const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
+    rateTick.StartTick();
+    rateBytes = 0;
+    emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), 0, qint32(size),
+                        target);
 }
 
 void CCipherBlock::ExtractToFile(const QString &FilePath, qint32 FileSize)
@@ -811,32 +880,7 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
 {
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
-    // A new target is written in place; an existing one only gets replaced once its successor
-    // is complete, so a stop or an error never costs the older file.
-    QString writePath = target;
-    NativeFile out;
-    bool replacing = false;
-    if (!out.open(writePath, NativeFile::Mode::CreateNew)) {
-        replacing = out.alreadyExists();
-        writePath = target + QStringLiteral(".vaulnix-part");
-        QFile::remove(writePath);
-        if (!replacing || !out.open(writePath, NativeFile::Mode::CreateNew))
-            throw VaulnixError(
-                QStringLiteral("Cannot create %1: %2").arg(target, out.errorString()));
-    }
-    struct DropUnfinished
-    {
-        NativeFile &file;
-        const QString &path;
-        bool finished = false;
-        ~DropUnfinished()
-        {
-            if (!finished) {
-                file.close();
-                QFile::remove(path);
-            }
-        }
-    } unfinished{out, writePath};
+    TargetFile out(target);
     chunk.resize(ChunkBytes);
     qint64 left = size;
     qint64 fileDone = 0;
@@ -847,9 +891,7 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
                                    .arg(readHandle->fileName(), target));
         left -= n;
         cipher.Cipher(chunk.constData(), n, chunk.data());
-        if (!out.write(chunk.constData(), n))
-            throw VaulnixError(
-                QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+        out.write(chunk.constData(), n);
         bytesDone += n;
         fileDone += n;
         rateBytes += n;
@@ -864,14 +906,8 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
             emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
                                 qint32(size), shownName);
     }
-    if (left > 0)
-        return; // stopped: the part written so far goes
-    if (!out.close())
-        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
-    QString failure;
-    if (replacing && !replaceFile(writePath, target, failure))
-        throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(target, failure));
-    unfinished.finished = true;
+    if (left == 0)
+        out.finish(); // a stopped file goes with out
 }
 
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,

@@ -3,17 +3,21 @@
 #include "cipher/CCipher.h"
 #include "engine/BoxHeader.h"
 #include "engine/CTick.h"
+#include "engine/FilePrefetcher.h"
 
 #include <QHash>
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class FileWriter;
 class QFile;
+class VaulnixError;
 class QFileDevice;
 
 // The box engine: packs folders and file lists into boxes, reads and extracts them, shreds
@@ -26,6 +30,8 @@ class CCipherBlock : public QObject
 public:
     static constexpr qint64 ChunkBytes = 131072;
     static constexpr qint64 ShredBytes = 1048576;
+    // Files up to this size are read or written on a second thread.
+    static constexpr qint64 SmallFileBytes = ChunkBytes / 2;
     static constexpr int MaxNameBytes = 255;
     static constexpr qint32 MaxFolderIndex = 65535;
     static inline const QString HeaderMessage =
@@ -103,12 +109,16 @@ private:
     void applyHeader(BoxHeader header);
     std::optional<BoxHeader> readHeader(QFile &box);
     qint16 writeBox(const QString &BlockFile, const QString &BlockName, const QString &Password,
-                    std::vector<PackedFile> &packed, bool folderBox);
+                    std::vector<PackedFile> &packed, bool folderBox, std::future<void> &keyReady);
     void refuseCaseClashes() const;
     void checkLimits(const QString &BlockName, const std::vector<PackedFile> &packed) const;
     void AddFileBlock(const PackedFile &file, QFileDevice &box);
-    // Enciphers the first n bytes of chunk on their way into the box.
-    void encipherInto(QFileDevice &box, qint64 n);
+    // Enciphers n bytes of data on their way into the box.
+    void encipherInto(QFileDevice &box, char *data, qint64 n);
+    void reportWritten(qint64 n, qint64 left, const PackedFile &file);
+    void addPrefetched(const PackedFile &file, FilePrefetcher::Item item, QFileDevice &box);
+    static VaulnixError changedWhilePacked(const PackedFile &file);
+    void extractSmall(const QString &target, qint64 size, FileWriter &writer);
     void flushStaged(QFileDevice &box);
     void verifyBox(const QString &BlockFile, const QString &Password,
                    const std::vector<PackedFile> &packed);

@@ -278,14 +278,26 @@ TEST_F(BoxWriter, RefusesWhatTheFormatCannotHoldBeforeWriting)
 
 TEST_F(BoxWriter, AFileThatChangesWhilePackedFailsTheBox)
 {
-    const QString a = make("G/a.txt", "aaaa");
-    make("G/b.txt", "bbbb");
+    // Small files are read ahead, large ones chunk by chunk: a change after the size was taken
+    // is caught either way.
+    const QString small = make("G/a.txt", "aaaa");
+    const QString large = make("G/b.bin", QByteArray(CCipherBlock::ChunkBytes + 7, 'b'));
     const QString box = make("g.vlx", "old");
-    QObject::connect(&engine, &CCipherBlock::CreatingFileBlock, [&] {
-        QFile f(a);
+    const auto grow = [](const QString &file) {
+        QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::Append));
         f.write("grown");
-    });
+    };
+    auto changer =
+        QObject::connect(&engine, &CCipherBlock::AddingToBlock, [&](const QString &name) {
+            if (name == small)
+                grow(small);
+        });
+    EXPECT_THROW(engine.CreateBlock(box, "G", Password, path("G"), 0), VaulnixError);
+    EXPECT_EQ(read("g.vlx"), "old");
+    QObject::disconnect(changer);
+
+    QObject::connect(&engine, &CCipherBlock::CreatingFileBlock, [&] { grow(large); });
     EXPECT_THROW(engine.CreateBlock(box, "G", Password, path("G"), 0), VaulnixError);
     EXPECT_EQ(read("g.vlx"), "old");
 }
@@ -315,7 +327,7 @@ TEST_F(BoxWriter, ErrorsCloseEveryHandle)
     };
     const QString a = make("E/a.txt", "aaaa");
     const qsizetype before = openHandles();
-    QObject::connect(&engine, &CCipherBlock::CreatingFileBlock, [&] { QFile::remove(a); });
+    QObject::connect(&engine, &CCipherBlock::AddingToBlock, [&] { QFile::remove(a); });
     EXPECT_THROW(engine.CreateBlock(path("e.vlx"), "E", Password, path("E"), 0), VaulnixError);
     EXPECT_EQ(openHandles(), before);
     EXPECT_FALSE(exists("e.vlx"));

@@ -1,0 +1,75 @@
+#include "engine/FilePrefetcher.h"
+
+#include "engine/NativeFile.h"
+
+FilePrefetcher::FilePrefetcher(std::vector<std::pair<QString, qint64>> list)
+    : files(std::move(list))
+    , worker(&FilePrefetcher::run, this)
+{}
+
+FilePrefetcher::~FilePrefetcher()
+{
+    {
+        std::lock_guard guard(lock);
+        cancelled = true;
+    }
+    changed.notify_all();
+    worker.join();
+}
+
+FilePrefetcher::Item FilePrefetcher::take()
+{
+    std::unique_lock guard(lock);
+    if (queue.empty()) {
+        takerWaiting = true;
+        changed.wait(guard, [this] { return !queue.empty(); });
+        takerWaiting = false;
+    }
+    Item item = std::move(queue.front());
+    queue.pop_front();
+    queuedBytes -= item.data.size();
+    const bool wake = readerWaiting && queuedBytes < MaxQueuedBytes;
+    guard.unlock();
+    if (wake)
+        changed.notify_all();
+    return item;
+}
+
+void FilePrefetcher::run()
+{
+    for (const auto &[path, size] : files) {
+        {
+            std::unique_lock guard(lock);
+            if (!cancelled && queuedBytes >= MaxQueuedBytes) {
+                readerWaiting = true;
+                changed.wait(guard, [this] { return cancelled || queuedBytes < MaxQueuedBytes; });
+                readerWaiting = false;
+            }
+            if (cancelled)
+                return;
+        }
+        Item item;
+        NativeFile file;
+        if (!file.open(path, NativeFile::Mode::Read)) {
+            item.error = file.errorString();
+        } else {
+            item.data.resize(size + 1);
+            const qint64 got = file.read(item.data.data(), size + 1);
+            if (got < 0)
+                item.error = file.errorString();
+            item.data.truncate(std::max<qint64>(got, 0));
+        }
+        // The taker is woken with a batch rather than for every file: waking a thread costs
+        // more than reading a small file.
+        bool wake;
+        {
+            std::lock_guard guard(lock);
+            queuedBytes += item.data.size();
+            queue.push_back(std::move(item));
+            ++read;
+            wake = takerWaiting && (queue.size() >= WakeBatch || read == files.size());
+        }
+        if (wake)
+            changed.notify_all();
+    }
+}
