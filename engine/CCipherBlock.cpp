@@ -522,20 +522,18 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
         }
     }
 
-    const qsizetype tablePosition = header.size();
-    header += QByteArrayLiteral("!!!!");
+    // The stream runs on from record to record, so the table is enciphered in one piece.
     totalBytes = 0;
     bytesDone = 0;
-    qint64 tableLength = 0;
+    QByteArray table;
     const qint32 count = qint32(packed.size());
     for (qint32 i = 0; i < count; ++i) {
         const PackedFile &file = packed[size_t(i)];
-        QByteArray record = ConvLong::IntToStr(file.folderIndex) +
-                            ConvLong::LongToStr(qint32(file.size)) + fileNameOf(file.path).toUtf8();
+        table += ConvLong::IntToStr(file.folderIndex);
+        table += ConvLong::LongToStr(qint32(file.size));
+        table += QStringView(file.path).mid(file.path.lastIndexOf(QLatin1Char('/')) + 1).toUtf8();
         if (i + 1 < count)
-            record += BoxHeader::Separator.toByteArray();
-        header += cipher.Cipher(record);
-        tableLength += record.size();
+            table += BoxHeader::Separator;
         totalBytes += file.size;
         if (stopRequested())
             return 0;
@@ -543,7 +541,8 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
         if ((i + 1) % 10 == 0)
             pump();
     }
-    header.replace(tablePosition, 4, ConvLong::LongToStr(qint32(tableLength)));
+    header += ConvLong::LongToStr(qint32(table.size()));
+    header += cipher.Cipher(table);
     writeAll(box, header, BlockFile);
 
     emit CreatingFileBlock();
