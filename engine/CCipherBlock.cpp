@@ -542,8 +542,10 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
             pump();
     }
     header += ConvLong::LongToStr(qint32(table.size()));
-    header += cipher.Cipher(table);
+    cipher.Cipher(table.constData(), table.size(), table.data());
     writeAll(box, header, BlockFile);
+    writeAll(box, table, BlockFile);
+    table = QByteArray();
 
     emit CreatingFileBlock();
     staged.clear();
