@@ -11,6 +11,22 @@
 
 NativeFile::NativeFile() = default;
 
+qint64 NativeFile::read(char *data, qint64 n)
+{
+    qint64 done = 0;
+    while (done < n) {
+        const qint64 got = readSome(data + done, n - done);
+        if (got < 0) {
+            failed();
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
 NativeFile::~NativeFile()
 {
     close();
@@ -45,22 +61,13 @@ bool NativeFile::open(const QString &path, Mode mode)
     return true;
 }
 
-qint64 NativeFile::read(char *data, qint64 n)
+qint64 NativeFile::readSome(char *data, qint64 n)
 {
-    qint64 done = 0;
-    while (done < n) {
-        const ssize_t got = ::read(handle, data + done, size_t(n - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            failed();
-            return -1;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
+    ssize_t got;
+    do {
+        got = ::read(handle, data, size_t(n));
+    } while (got < 0 && errno == EINTR);
+    return got;
 }
 
 bool NativeFile::write(const char *data, qint64 n)
@@ -109,20 +116,9 @@ bool NativeFile::open(const QString &path, Mode mode)
     return true;
 }
 
-qint64 NativeFile::read(char *data, qint64 n)
+qint64 NativeFile::readSome(char *data, qint64 n)
 {
-    qint64 done = 0;
-    while (done < n) {
-        const qint64 got = fallback->read(data + done, n - done);
-        if (got < 0) {
-            failed();
-            return -1;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
+    return fallback->read(data, n);
 }
 
 bool NativeFile::write(const char *data, qint64 n)

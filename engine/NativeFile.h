@@ -29,6 +29,7 @@ public:
     QString errorString() const { return error; }
 
 private:
+    qint64 readSome(char *data, qint64 n); // one read of the platform
     void failed();
 
     int handle = -1;
