@@ -7,11 +7,14 @@ program=$(readlink -f "$1")
 startX
 
 # 1. With a tray host: starts hidden with its icon in the tray; the icon's menu ends it.
-trayer --edge top --align left --widthtype pixel --width 64 --heighttype pixel --height 24 \
-    --SetDockType false --transparent false >/dev/null 2>&1 &
-trayerPid=$!
-pids+=($trayerPid)
-waitFor "xdotool search --class trayer >/dev/null 2>&1" || fail "trayer did not start"
+startTrayer() {
+    trayer --edge top --align left --widthtype pixel --width 64 --heighttype pixel --height 24 \
+        --SetDockType false --transparent false >>"$work/trayer.log" 2>&1 &
+    trayerPid=$!
+    pids+=($trayerPid)
+    waitFor "xdotool search --class trayer >/dev/null 2>&1 || xdotool search --name '^panel\$' >/dev/null 2>&1"
+}
+startTrayer || { kill "$trayerPid" 2>/dev/null; startTrayer; } || fail "trayer did not start"
 freshHome tray
 "$program" >"$work/tray.log" 2>&1 &
 pid=$!
