@@ -27,8 +27,10 @@ ActionListEvents::ActionListEvents(frmMain &window, BoxFlows &boxFlows)
     connect(main.lvMain, &ActionListView::filesDropped, this,
             &ActionListEvents::lvMain_OLEDragDrop);
     for (int i = 0; i < main.mnuPopupListViewItem.size(); ++i)
-        connect(main.mnuPopupListViewItem[i], &QAction::triggered, this,
-                [this, i] { mnuPopupListViewItem_Click(i); });
+        connect(main.mnuPopupListViewItem[i], &QAction::triggered, this, [this, i] {
+            if (!main.RefusedWhileBusy())
+                mnuPopupListViewItem_Click(i);
+        });
 }
 
 CAction *ActionListEvents::actionOf(QTreeWidgetItem *row) const
@@ -86,6 +88,7 @@ void ActionListEvents::mnuPopupListViewItem_Click(int index)
         const qint16 kind = index == 0 ? CAction::Create : CAction::Extract;
         action->setAction(kind);
         row->setText(ActionListView::ActionColumn, Actions::ActionText(kind));
+        main.ProfileChanged();
         break;
     }
     case 3:
@@ -94,12 +97,14 @@ void ActionListEvents::mnuPopupListViewItem_Click(int index)
         break;
     case 5:
         Actions::RemoveAction(action->ID());
+        main.ProfileChanged();
         break;
     case 6: {
         // The item shows checked exactly when the option is 1.
         const qint16 shred = action->Shred() == 1 ? 0 : 1;
         action->setShred(shred);
         row->setText(ActionListView::ShredColumn, Actions::ShredText(shred));
+        main.ProfileChanged();
         break;
     }
     default:
@@ -109,6 +114,8 @@ void ActionListEvents::mnuPopupListViewItem_Click(int index)
 
 void ActionListEvents::lvMain_DblClick()
 {
+    if (main.RefusedWhileBusy())
+        return;
     QTreeWidgetItem *row = main.lvMain->selectedRow();
     CAction *action = actionOf(row);
     if (!action)
@@ -138,6 +145,7 @@ void ActionListEvents::lvMain_DblClick()
         row->setText(ActionListView::BoxFileColumn, Global::DialogBoxFile);
         row->setText(ActionListView::FolderColumn, Global::DialogFolder);
         row->setText(ActionListView::ShredColumn, Actions::ShredText(Global::DialogShred));
+        main.ProfileChanged();
     } else if (kind == Actions::ExtractText) {
         frmExtractFolder dialog(&main);
         dialog.cmdAuto->hide();
@@ -148,12 +156,13 @@ void ActionListEvents::lvMain_DblClick()
             return;
         action->setFolder(Global::DialogFolder);
         row->setText(ActionListView::FolderColumn, Global::DialogFolder);
+        main.ProfileChanged();
     }
 }
 
 void ActionListEvents::lvMain_OLEDragDrop(const QStringList &paths)
 {
-    if (flows.refusedWhileBusy())
+    if (main.RefusedWhileBusy())
         return;
     Global::DialogAutoSet = 0;
     const qint16 count = qint16(std::min<qsizetype>(paths.size(), 32767));
@@ -163,4 +172,6 @@ void ActionListEvents::lvMain_OLEDragDrop(const QStringList &paths)
         else if (API::PathExtension(path) == API::BoxExtension)
             flows.AddExtractAction(path, count);
     }
+    // Auto-Set answers for this drop only.
+    Global::DialogAutoSet = 0;
 }

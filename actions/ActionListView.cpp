@@ -81,8 +81,14 @@ void ActionListView::itemChanged(QTreeWidgetItem *item, int column)
 {
     if (filling || column != NameColumn)
         return;
-    if (CAction *action = Actions::UserActions.Item(Actions::GetAction(tagOf(item).toInt())))
-        action->setChecked(isChecked(item) ? -1 : 0);
+    CAction *action = Actions::UserActions.Item(Actions::GetAction(tagOf(item).toInt()));
+    if (!action)
+        return;
+    const qint16 checked = isChecked(item) ? -1 : 0;
+    if (action->Checked() == checked)
+        return;
+    action->setChecked(checked);
+    emit checkToggled();
 }
 
 void ActionListView::ColumnClick(int column)

@@ -42,6 +42,8 @@ public:
 signals:
     void rightButtonReleased(const QPoint &globalPosition);
     void filesDropped(const QStringList &paths);
+    // The user ticked or unticked a row.
+    void checkToggled();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -36,6 +36,8 @@ void ActionRunner::ProcessScript()
 
     for (const QString &tag : std::as_const(tags)) {
         if (Global::StopRequested) {
+            // The program closes from here, once nothing holds the cipher any more.
+            main.BusyFlag = false;
             main.CloseProgram();
             return;
         }
@@ -46,6 +48,7 @@ void ActionRunner::ProcessScript()
             continue;
         const QString kind = row->text(ActionListView::ActionColumn);
         const QString boxFile = row->text(ActionListView::BoxFileColumn);
+        const qint32 successesBefore = SuccessCount;
         if (kind == Actions::CreateText) {
             CAction *action = Actions::UserActions.Item(Actions::GetAction(tag.toInt()));
             Global::DialogFolder = row->text(ActionListView::FolderColumn);
@@ -62,6 +65,10 @@ void ActionRunner::ProcessScript()
         } else {
             continue;
         }
+        // A step that failed, was refused or was stopped keeps its kind and its last-run time:
+        // turned round, the next run would overwrite the newer side with the older one.
+        if (SuccessCount == successesBefore)
+            continue;
         // The step pumped messages: the row or its action may be gone by now.
         row = list.rowWithTag(tag);
         CAction *action = Actions::UserActions.Item(Actions::GetAction(tag.toInt()));
@@ -76,6 +83,8 @@ void ActionRunner::ProcessScript()
             action->setAction(CAction::Extract);
             row->setText(ActionListView::ActionColumn, Actions::ExtractText);
         }
+        // Between steps nothing holds the cipher: the turned-round row is on disk at once.
+        main.ProfileChanged();
     }
 
     main.RunStopwatch.StopTick();
@@ -93,10 +102,17 @@ void ActionRunner::ProcessScript()
     else
         main.SetStatus(QStringLiteral("No actions performed"));
     main.BusyFlag = false;
+    main.CipherReleased();
 }
 
 void ActionRunner::guarded(const QString &boxFile, const std::function<void()> &step)
 {
+    main.CipherInUse = true;
+    struct Release
+    {
+        frmMain &main;
+        ~Release() { main.CipherInUse = false; }
+    } release{main};
     try {
         step();
     } catch (const VaulnixError &error) {
@@ -148,6 +164,10 @@ void ActionRunner::forceKind(qint16 kind)
         QTreeWidgetItem *row = list.row(i);
         if (!ActionListView::isChecked(row))
             continue;
+        // A list of files can only be packed: there is no folder to extract it into.
+        if (kind == CAction::Extract &&
+            Actions::IsFileList(row->text(ActionListView::FolderColumn)))
+            continue;
         if (CAction *action =
                 Actions::UserActions.Item(Actions::GetAction(ActionListView::tagOf(row).toInt()))) {
             action->setAction(kind);
@@ -159,18 +179,21 @@ void ActionRunner::forceKind(qint16 kind)
 void ActionRunner::StartupActions()
 {
     forceKind(CAction::Extract);
+    main.ProfileChanged();
     main.Timer->start();
 }
 
 void ActionRunner::ShutdownActions()
 {
     forceKind(CAction::Create);
+    main.ProfileChanged();
     main.Timer->start();
 }
 
 void ActionRunner::ClearAllActions()
 {
     Actions::RemoveAllActions();
+    main.ProfileChanged();
 }
 
 QString ActionRunner::CountActionsText() const

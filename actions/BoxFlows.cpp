@@ -34,18 +34,9 @@ BoxFlows::BoxFlows(frmMain &window)
     : main(window)
 {}
 
-bool BoxFlows::refusedWhileBusy()
-{
-    if (!main.BusyFlag)
-        return false;
-    main.SetStatus(QStringLiteral("A run is under way; wait until it has finished"));
-    return true;
-}
-
 void BoxFlows::NewBox()
 {
-    if (refusedWhileBusy())
-        return;
+    Global::DialogAutoSet = 0;
     const QString folder = API::BrowseForFolder(QStringLiteral("Select Folder to Box"));
     if (!folder.isEmpty())
         NewBoxFromFolder(folder, 1);
@@ -75,6 +66,7 @@ void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
     }
     Actions::AddAction(1, Global::DialogBoxFile, Global::DialogBoxName, Global::DialogFolder,
                        Global::DialogShred, 1, QString());
+    main.ProfileChanged();
 }
 
 bool BoxFlows::AskExtractFolder(const QString &boxFile, qint16 count)
@@ -110,12 +102,12 @@ void BoxFlows::AddExtractAction(const QString &boxFile, qint16 count)
     main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword);
     Actions::AddAction(2, boxFile, main.Vaulnix->BlockName(), Global::DialogFolder,
                        Global::DialogShred, 1, QString());
+    main.ProfileChanged();
 }
 
 void BoxFlows::OpenBox()
 {
-    if (refusedWhileBusy())
-        return;
+    Global::DialogAutoSet = 0;
     cDialog dialog;
     QString name;
     const QString box =
@@ -126,8 +118,6 @@ void BoxFlows::OpenBox()
 
 void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 {
-    if (refusedWhileBusy())
-        return;
     CCipherBlock &engine = *main.Vaulnix;
     if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
         Prompt::inform(CCipherBlock::HeaderMessage);
@@ -171,19 +161,24 @@ void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
     CCipherBlock &engine = *main.Vaulnix;
     main.SetIcon(1);
     main.BusyFlag = true;
+    main.CipherInUse = true;
+    main.RunStopwatch.StartTick();
     qint32 extracted = 0;
     try {
         if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) != 0) {
+            engine.DynamicClose();
             main.SetIcon(0);
             main.BusyFlag = false;
+            main.CipherReleased();
             return;
         }
         const QStringList positions =
             Global::SelectedFiles.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        main.RunStopwatch.StartTick();
         for (const QString &position : positions) {
             engine.DynamicExtractToFile(position.toInt(), folder);
-            ++extracted;
+            // A stop cuts a file short, and the engine removes it: not extracted.
+            if (engine.LastFileComplete())
+                ++extracted;
             QCoreApplication::processEvents();
             if (Global::StopRequested)
                 break;
@@ -197,6 +192,7 @@ void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
     main.RunStopwatch.StopTick();
     main.SetIcon(0);
     main.BusyFlag = false;
+    main.CipherReleased();
     const QLocale locale;
     const QString seconds =
         locale.toString(double(main.RunStopwatch.ElapsedTicks()) / 1000.0, 'f', 2);

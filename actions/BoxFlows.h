@@ -18,9 +18,6 @@ public:
     void OpenBox();
     void ViewBox(const QString &boxFile, const QString &folder);
 
-    // Box work is refused while a run is under way; says so in the status line.
-    bool refusedWhileBusy();
-
 private:
     void extractSelected(const QString &boxFile, const QString &folder);
 

@@ -1,4 +1,5 @@
 #include "shell/Prompt.h"
+#include "shell/SignalWatcher.h"
 #include "shell/WidgetPrompt.h"
 #include "shell/frmMain.h"
 
@@ -17,6 +18,10 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         frmMain window;
+        // A termination signal or the session's end saves everything and quits, without questions.
+        SignalWatcher signalWatcher;
+        QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window,
+                         &frmMain::EndSession);
         if (window.Load())
             result = QApplication::exec();
     }

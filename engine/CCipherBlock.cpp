@@ -907,8 +907,10 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
             emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
                                 qint32(size), shownName);
     }
-    if (left == 0)
+    if (left == 0) {
         out.finish(); // a stopped file goes with out
+        lastFileComplete = true;
+    }
 }
 
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
@@ -937,6 +939,7 @@ qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString
 
 void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
 {
+    lastFileComplete = false;
     if (stopRequested())
         return;
     if (!readHandle)

@@ -83,6 +83,8 @@ public:
     void DynamicExtractToFile(qint32 Index, const QString &Path);
     void DynamicClose();
     void Cleanup();
+    // Whether the last DynamicExtractToFile wrote its whole file (a stop cuts it short).
+    bool LastFileComplete() const { return lastFileComplete; }
 
 signals:
     void RemoveDirectory();
@@ -151,6 +153,7 @@ private:
     qint64 bytesDone = 0;
     qint64 rateBytes = 0;
     qint64 dirChars = 0;
+    bool lastFileComplete = false;
     qint32 dirCount = 0;
     std::unique_ptr<QFile> readHandle;
     QByteArray chunk;  // one chunk of file data, reused from file to file

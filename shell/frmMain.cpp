@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -42,6 +43,8 @@ constexpr SettingKey Columns[] = {{"Column1", 2500}, {"Column2", 2500}, {"Column
                                   {"Column4", 1250}, {"Column5", 800},  {"Column6", 2000}};
 
 constexpr double TwipsPerInch = 1440.0;
+
+const QString BusyMessage = QStringLiteral("A run is under way; wait until it has finished");
 
 double dotsPerInch()
 {
@@ -126,7 +129,6 @@ void frmMain::buildMenus()
     mnuLogin = new QAction(QStringLiteral("Log &In..."), this);
     file->insertAction(mnuFileItem[3], mnuLogin);
     mnuLogin->setVisible(false);
-    connect(mnuLogin, &QAction::triggered, this, [this] { mnuPopupItem_Click(8); });
 
     QMenu *optionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
     mnuOptionsItem = fillMenu(optionsMenu, {"&Settings", "-", "&Delete Profile"});
@@ -147,17 +149,41 @@ void frmMain::buildMenus()
         mnuPopupListView, {"&Create", "&Extract", "-", "&View Contents", "-", "&Remove", "&Shred"});
     mnuPopupListViewItem[6]->setCheckable(true);
 
-    const auto dispatch = [this](const QList<QAction *> &items, void (frmMain::*handler)(int)) {
-        for (int i = 0; i < items.size(); ++i)
-            connect(items[i], &QAction::triggered, this,
-                    [this, handler, i] { (this->*handler)(i); });
+    // What may not happen during a run: every command that touches the password, the keyed
+    // cipher, the shared dialog fields, the profile or the kinds of rows. The action list's
+    // popup, double click and drops ask the same question; Exit asks its own. Sorting, the
+    // check boxes (a row unticked mid-run is skipped when the run reaches it), Show, Hide,
+    // About and Count Actions stay.
+    const QList<QAction *> refusedDuringRun = {
+        mnuFileItem[0],    mnuFileItem[1],    mnuFileItem[3],    mnuOptionsItem[0],
+        mnuOptionsItem[2], mnuActionsItem[0], mnuActionsItem[2], mnuActionsItem[3],
+        mnuActionsItem[5], mnuPopupItem[3],   mnuPopupItem[5],   mnuPopupItem[6],
+        mnuPopupItem[8]};
+    const auto dispatch = [this, refusedDuringRun](const QList<QAction *> &items,
+                                                   void (frmMain::*handler)(int)) {
+        for (int i = 0; i < items.size(); ++i) {
+            const bool guarded = refusedDuringRun.contains(items[i]);
+            connect(items[i], &QAction::triggered, this, [this, handler, i, guarded] {
+                if (!(guarded && RefusedWhileBusy()))
+                    (this->*handler)(i);
+            });
+        }
     };
     dispatch(mnuFileItem, &frmMain::mnuFileItem_Click);
     dispatch(mnuOptionsItem, &frmMain::mnuOptionsItem_Click);
     dispatch(mnuActionsItem, &frmMain::mnuActionsItem_Click);
     dispatch(mnuHelpItem, &frmMain::mnuHelpItem_Click);
     dispatch(mnuPopupItem, &frmMain::mnuPopupItem_Click);
+    connect(mnuLogin, &QAction::triggered, this, [this] {
+        if (!RefusedWhileBusy())
+            mnuPopupItem_Click(8);
+    });
     connect(mnuPopup, &QMenu::aboutToShow, this, &frmMain::LayOutTrayMenu);
+    connect(lvMain, &ActionListView::checkToggled, this, &frmMain::ProfileChanged);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+        EndSession();
+    });
 }
 
 bool frmMain::Load()
@@ -243,7 +269,9 @@ void frmMain::restoreSettings()
         const double value = store->value(QLatin1String(key.name)).toString().toFloat(&ok);
         return ok ? value : key.fallback;
     };
-    resize(twipsToPixels(read(MainWidth)), twipsToPixels(read(MainHeight)));
+    pendingOuterSize = QSize(twipsToPixels(read(MainWidth)), twipsToPixels(read(MainHeight)));
+    resize(pendingOuterSize);
+    applyOuterSize();
     for (int i = 0; i < 6; ++i)
         lvMain->header()->resizeSection(i, twipsToPixels(read(Columns[i])));
     store->endGroup();
@@ -259,15 +287,84 @@ void frmMain::SaveSettings()
             store->setValue(QLatin1String(key.name),
                             QString::number(float(qRound(pixelsToTwips(pixels)))));
         };
-        write(MainWidth, frameGeometry().width());
-        write(MainHeight, frameGeometry().height());
+        const QSize outer = outerSize();
+        write(MainWidth, outer.width());
+        write(MainHeight, outer.height());
         for (int i = 0; i < 6; ++i)
             write(Columns[i], lvMain->header()->sectionSize(i));
         store->endGroup();
         store->sync();
     }
-    if (!Global::CurrentUserName.isEmpty() && !Global::CurrentUserPassword.isEmpty())
-        UserManagement::SaveProfile();
+    SaveProfileNow();
+}
+
+QSize frmMain::outerSize() const
+{
+    // Never framed yet: the size asked for is still the one to keep.
+    if (pendingOuterSize.isValid())
+        return pendingOuterSize;
+    return frameGeometry().size();
+}
+
+void frmMain::applyOuterSize()
+{
+    if (!pendingOuterSize.isValid() || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isNull())
+        return;
+    const QSize outer = pendingOuterSize;
+    pendingOuterSize = QSize();
+    resize(outer - frame);
+}
+
+bool frmMain::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        applyOuterSize();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+bool frmMain::RefusedWhileBusy()
+{
+    if (!BusyFlag)
+        return false;
+    SetStatus(BusyMessage);
+    return true;
+}
+
+void frmMain::ProfileChanged()
+{
+    profileDirty = true;
+    SaveProfileNow();
+}
+
+void frmMain::SaveProfileNow()
+{
+    if (closed || Global::CurrentUserName.isEmpty() || Global::CurrentUserPassword.isEmpty())
+        return;
+    // A save keys the shared cipher: never while the engine holds its stream.
+    if (CipherInUse) {
+        profileDirty = true;
+        return;
+    }
+    profileDirty = !UserManagement::SaveProfile();
+}
+
+void frmMain::CipherReleased()
+{
+    CipherInUse = false;
+    if (profileDirty)
+        SaveProfileNow();
 }
 
 void frmMain::ShowSettingsDialog()
@@ -373,8 +470,7 @@ void frmMain::ClearUser()
 
 void frmMain::Logoff()
 {
-    if (!Global::CurrentUserName.isEmpty() && !Global::CurrentUserPassword.isEmpty())
-        UserManagement::SaveProfile();
+    SaveProfileNow();
     Global::CurrentUserName.clear();
     Global::CurrentUserPassword.clear();
     if (trayAvailable)
@@ -477,20 +573,35 @@ void frmMain::DeleteProfile()
     if (Prompt::ask(QStringLiteral("Delete ") + Global::CurrentUserName + QStringLiteral("?"),
                     Prompt::Buttons::YesNo, Prompt::Icon::Information) != Prompt::Yes)
         return;
+    // The question let the message loop run: a run may have started meanwhile.
+    if (RefusedWhileBusy())
+        return;
     UserManagement::DeleteProfile();
     if (trayAvailable)
         hide();
     UserManagement::ListProfiles(Global::AppPath);
 }
 
-void frmMain::mnuHelpItem_Click(int) {}
+void frmMain::mnuHelpItem_Click(int index)
+{
+    if (index != 0)
+        return;
+    // Not modal: it deletes itself when closed.
+    auto *about = new frmAbout(this);
+    about->show();
+    about->raise();
+    about->activateWindow();
+}
 
 void frmMain::Timer_Timer()
 {
     Timer->stop();
-    if (BusyFlag) {
-        // The message loop runs during a run; a second run must not start inside it.
-        SetStatus(QStringLiteral("A run is under way; wait until it has finished"));
+    // The message loop runs during a run; a second run must not start inside it.
+    if (RefusedWhileBusy())
+        return;
+    // An open dialog writes the shared fields a run reads; it must close first.
+    if (QApplication::activeModalWidget()) {
+        SetStatus(QStringLiteral("Close the open window, then run the actions again"));
         return;
     }
     actionRunner->ProcessScript();
@@ -504,6 +615,12 @@ void frmMain::CloseProgram()
     close();
 }
 
+void frmMain::EndSession()
+{
+    sessionEnding = true;
+    CloseProgram();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
     if (closingMark != ClosingMark) {
@@ -514,24 +631,40 @@ void frmMain::closeEvent(QCloseEvent *event)
         }
         closingMark = ClosingMark; // no tray: closing the window is the way out
     }
-    if (!closed) {
-        if (BusyFlag && Prompt::ask(QStringLiteral("Cancel current process?"),
-                                    Prompt::Buttons::YesNo) == Prompt::No) {
+    if (!closed && BusyFlag) {
+        if (!sessionEnding && !Global::StopRequested &&
+            Prompt::ask(QStringLiteral("Cancel current process?"), Prompt::Buttons::YesNo) ==
+                Prompt::No) {
             event->ignore();
             return;
         }
-        shutdown();
+        // The run stops at its next check and closes the program from there, once the engine
+        // has let go of the cipher and the profile can be saved.
+        Global::StopRequested = 1;
+        closeOtherWindows();
+        event->ignore();
+        return;
     }
+    if (!closed)
+        shutdown();
     event->accept();
     QCoreApplication::quit();
 }
 
 void frmMain::shutdown()
 {
-    BusyFlag = false;
     Global::StopRequested = 1;
     SaveSettings();
     ClearUser();
+    closeOtherWindows();
+    UserManagement::SetClearUser({});
+    UserManagement::CloseProfileStore();
+    Tray->DeleteIcon();
+    closed = true;
+}
+
+void frmMain::closeOtherWindows()
+{
     // Dialogs opened last close first; a running operation returns into them only after this.
     while (QWidget *modal = QApplication::activeModalWidget()) {
         if (modal == this)
@@ -545,10 +678,6 @@ void frmMain::shutdown()
             !qobject_cast<QMenu *>(window))
             window->close();
     }
-    UserManagement::SetClearUser({});
-    UserManagement::CloseProfileStore();
-    Tray->DeleteIcon();
-    closed = true;
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -46,6 +46,20 @@ public:
     // The start-up sequence; false when another instance runs and this one must end.
     bool Load();
     void CloseProgram();
+    // The end of the desktop session or a termination signal: the shutdown without questions.
+    void EndSession();
+
+    // While a run or a selective extraction is under way, nothing may touch what it depends on:
+    // the password, the keyed cipher, the shared dialog fields, the profile and the kinds of
+    // rows. Every command that would asks here first; true (with a status line) means refused.
+    bool RefusedWhileBusy();
+    // The user changed an action, the list or a setting: saved now, or after the current step.
+    void ProfileChanged();
+    // Writes the logged-on user's profile unless a run holds the keyed cipher; then it is
+    // written when the run next lets go of it.
+    void SaveProfileNow();
+    // The engine step is over: a save that waited for it happens now.
+    void CipherReleased();
 
     // Status display.
     void SetStatus(const QString &msg);
@@ -95,6 +109,8 @@ public:
     CTick RunStopwatch;
     QTimer *Timer;
     bool BusyFlag = false;
+    // True while an engine step holds the keyed cipher stream (inside a run or an extraction).
+    bool CipherInUse = false;
     QString closingMark;
 
     QList<QAction *> mnuFileItem;
@@ -110,6 +126,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void buildMenus();
@@ -117,6 +134,10 @@ private:
     void restoreSettings();
     void layOut();
     void shutdown();
+    void closeOtherWindows();
+    // The saved size is the outer size; the frame is known only once a window manager framed us.
+    void applyOuterSize();
+    QSize outerSize() const;
     QSettings *settings();
 
     Options options;
@@ -128,4 +149,7 @@ private:
     ActionListEvents *listHandler;
     bool trayAvailable = true;
     bool closed = false;
+    bool sessionEnding = false;
+    bool profileDirty = false;
+    QSize pendingOuterSize;
 };

@@ -141,7 +141,6 @@ TEST_F(BoxContents, ADropMakesActionsInOrderAndAutoSetSkipsTheRest)
     Actions::RemoveAllActions();
     whenModal<frmCreateBox>([](frmCreateBox *w) { w->cmdAuto_Click(); });
     events().lvMain_OLEDragDrop({one, two, three});
-    EXPECT_NE(Global::DialogAutoSet, 0);
     ASSERT_EQ(list().rowCount(), 3);
     EXPECT_EQ(Actions::UserActions.Item(3)->BoxFile(), tmp.filePath("boxes/Three.vlx"));
     EXPECT_EQ(Actions::UserActions.Item(3)->Folder(), three);
@@ -292,18 +291,4 @@ TEST_F(BoxContents, ExtractWritesExactlyTheChosenFiles)
     whenModal<frmBlock>([](frmBlock *w) { w->cmdExtractAll_Click(); });
     main->flows().ViewBox(path, out);
     EXPECT_TRUE(main->Timer->isActive()) << "Extract All starts a run";
-}
-
-TEST_F(BoxContents, BoxWorkIsRefusedDuringARun)
-{
-    main->BusyFlag = true;
-    main->flows().ViewBox(tmp.filePath("any.vlx"), tmp.filePath("out"));
-    EXPECT_TRUE(main->lblStatus->text().endsWith("A run is under way; wait until it has finished"));
-    main->lblStatus->clear();
-    main->mnuFileItem_Click(1);
-    EXPECT_FALSE(main->lblStatus->text().isEmpty());
-    events().lvMain_OLEDragDrop({folder("busy")});
-    EXPECT_EQ(list().rowCount(), 0);
-    EXPECT_TRUE(prompt.messages.isEmpty());
-    main->BusyFlag = false;
 }

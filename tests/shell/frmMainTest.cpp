@@ -112,9 +112,12 @@ TEST_F(MainWindow, ExitConfirmedDuringARunStopsIt)
     main->BusyFlag = true;
     prompt.answers = {Prompt::Yes};
     main->mnuPopupItem_Click(10);
-    EXPECT_TRUE(main->isClosed());
     EXPECT_EQ(Global::StopRequested, 1);
-    EXPECT_FALSE(main->BusyFlag);
+    EXPECT_FALSE(main->isClosed()) << "the run stops first, then closes the program";
+    main->BusyFlag = false;
+    main->CloseProgram();
+    EXPECT_TRUE(main->isClosed());
+    EXPECT_EQ(prompt.messages.size(), 1);
 }
 
 TEST_F(MainWindow, TrayMenuFollowsLoginAndVisibility)

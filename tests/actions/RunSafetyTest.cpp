@@ -1,0 +1,340 @@
+#include "MainWindowFixture.h"
+#include "ModalDriver.h"
+
+#include "actions/ActionListEvents.h"
+#include "actions/ActionListView.h"
+#include "actions/ActionRunner.h"
+#include "actions/Actions.h"
+#include "actions/BoxFlows.h"
+#include "actions/frmBlock.h"
+#include "cipher/CCipher.h"
+#include "dialogs/frmCreateBox.h"
+#include "dialogs/frmExtractFolder.h"
+#include "engine/CCipherBlock.h"
+#include "profiles/UserManagement.h"
+#include "shell/Global.h"
+#include "shell/frmSettings.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace {
+
+const QString Password = QStringLiteral("pässwörd✓");
+const QString Busy = QStringLiteral("A run is under way; wait until it has finished");
+
+// A main window whose runs use the real engine on a folder with a file of several chunks.
+class RunSafety : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(start());
+        logOn(QStringLiteral("anna"), Password);
+        QByteArray data(5 * CCipherBlock::ChunkBytes + 123, Qt::Uninitialized);
+        for (qsizetype i = 0; i < data.size(); ++i)
+            data[i] = char((i * 131) >> 3);
+        content = data;
+        TestSupport::writeFile(source("big.bin"), content);
+        TestSupport::writeFile(source("small.txt"), "small");
+        reference = tmp.filePath("reference.vlx");
+        ASSERT_EQ(CCipherBlock().CreateBlock(reference, "Work", Password, work(), 0), 1);
+        Actions::AddAction(1, box(), "Work", work(), 0, 1, "");
+    }
+
+    QString work() const { return tmp.filePath("Work"); }
+    QString source(const QString &name) const { return tmp.filePath("Work/" + name); }
+    QString box() const { return tmp.filePath("boxes/work.vlx"); }
+    QString kind(int row = 0) const
+    {
+        return main->lvMain->row(row)->text(ActionListView::ActionColumn);
+    }
+    QString status() const { return main->lblStatus->text(); }
+
+    // Runs the actions, giving the command once the engine is inside the file data.
+    void runDisturbed(const std::function<void()> &command)
+    {
+        QObject context;
+        int chunks = 0;
+        QObject::connect(main->Vaulnix, &CCipherBlock::CipherProgress, &context, [&] {
+            if (++chunks == 2)
+                command();
+        });
+        main->Timer_Timer();
+        EXPECT_GE(chunks, 2) << "the step had several chunks";
+    }
+
+    // The profile as it is on disk, loaded again.
+    QString savedKind()
+    {
+        EXPECT_TRUE(UserManagement::LoadProfile(QStringLiteral("anna"), Password));
+        return kind();
+    }
+
+    QByteArray content;
+    QString reference;
+};
+
+struct Disturbance
+{
+    const char *name;
+    std::function<void(frmMain &, const QString &scratch)> give;
+};
+
+// Each of these would touch the password, the keyed cipher, the shared fields, the profile or
+// the kinds of rows; a dialog they might open is driven to its worst outcome.
+const Disturbance Disturbances[] = {
+    {"Logoff", [](frmMain &m, const QString &) { m.mnuFileItem[3]->trigger(); }},
+    {"Log In",
+     [](frmMain &m, const QString &) {
+         whenModal<QDialog>([](QDialog *w) { w->reject(); });
+         m.mnuLogin->trigger();
+         m.mnuPopupItem[8]->trigger();
+     }},
+    {"Settings OK with another folder",
+     [](frmMain &m, const QString &scratch) {
+         const QString other = scratch + "/elsewhere/";
+         whenModal<frmSettings>([other](frmSettings *w) {
+             w->txtPath->setText(other);
+             w->cmdOK_Click();
+         });
+         m.mnuOptionsItem[0]->trigger();
+     }},
+    {"Delete Profile", [](frmMain &m, const QString &) { m.mnuOptionsItem[2]->trigger(); }},
+    {"Clear All Actions", [](frmMain &m, const QString &) { m.mnuActionsItem[5]->trigger(); }},
+    {"Startup Actions", [](frmMain &m, const QString &) { m.mnuActionsItem[2]->trigger(); }},
+    {"Shutdown Actions", [](frmMain &m, const QString &) { m.mnuPopupItem[6]->trigger(); }},
+    {"double-click edit with Shred on",
+     [](frmMain &m, const QString &) {
+         whenModal<frmCreateBox>([](frmCreateBox *w) {
+             w->chkShred->setChecked(true);
+             w->cmdCreate_Click();
+         });
+         whenModal<frmExtractFolder>([](frmExtractFolder *w) {
+             w->chkShred->setChecked(true);
+             w->cmdOK_Click();
+         });
+         m.lvMain->setCurrentItem(m.lvMain->row(0));
+         m.listEvents().lvMain_DblClick();
+     }},
+    {"popup Remove", [](frmMain &m, const QString &) {
+         m.lvMain->setCurrentItem(m.lvMain->row(0));
+         m.mnuPopupListViewItem[5]->trigger();
+     }}};
+
+TEST_F(RunSafety, CommandsThatWouldDisturbARunAreRefused)
+{
+    for (const Disturbance &disturbance : Disturbances) {
+        SCOPED_TRACE(disturbance.name);
+        prompt.answers = {Prompt::Yes};
+        const QString folder = Global::DefaultFolder;
+
+        runDisturbed([&] { disturbance.give(*main, tmp.path()); });
+        EXPECT_EQ(TestSupport::readFile(box()), TestSupport::readFile(reference));
+        EXPECT_TRUE(status().contains("Created in ")) << status().toStdString();
+        ASSERT_EQ(main->lvMain->rowCount(), 1);
+        EXPECT_EQ(kind(), "Extract");
+        EXPECT_EQ(Global::CurrentUserName, "anna");
+        EXPECT_EQ(Global::DefaultFolder, folder);
+        EXPECT_TRUE(QFileInfo::exists(source("big.bin"))) << "nothing shredded";
+
+        QDir(work()).removeRecursively();
+        runDisturbed([&] { disturbance.give(*main, tmp.path()); });
+        EXPECT_EQ(TestSupport::readFile(source("big.bin")), content);
+        EXPECT_TRUE(status().contains("Extracted in ")) << status().toStdString();
+        EXPECT_EQ(kind(), "Create");
+        EXPECT_TRUE(QFileInfo::exists(box())) << "the box is not shredded";
+        EXPECT_EQ(savedKind(), "Create") << "the run's result is on disk";
+        EXPECT_TRUE(prompt.messages.filter("could not").isEmpty())
+            << prompt.messages.join('\n').toStdString();
+
+        // Each refusal said why in the status line.
+        main->lblStatus->clear();
+        main->BusyFlag = true;
+        disturbance.give(*main, tmp.path());
+        EXPECT_TRUE(status().endsWith(Busy)) << status().toStdString();
+        main->BusyFlag = false;
+        QFile::remove(box());
+        prompt.messages.clear();
+    }
+}
+
+TEST_F(RunSafety, ARekeyedCipherFailsTheStepAndKeepsTheOldBox)
+{
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("boxes")));
+    ASSERT_TRUE(QFile::copy(reference, box()));
+    TestSupport::writeFile(source("small.txt"), "edited");
+    main->lvMain->row(0)->setText(ActionListView::ShredColumn, "Yes");
+
+    runDisturbed([] { CCipher().Initilize(QStringLiteral("someone else")); });
+    EXPECT_EQ(TestSupport::readFile(box()), TestSupport::readFile(reference));
+    EXPECT_EQ(TestSupport::readFile(source("small.txt")), "edited") << "nothing shredded";
+    EXPECT_EQ(QDir(tmp.filePath("boxes")).entryList(QDir::Files), QStringList{"work.vlx"});
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].contains(box()));
+    EXPECT_EQ(kind(), "Create") << "a failed step keeps its kind";
+}
+
+TEST_F(RunSafety, FailedStepsKeepTheirKindsAndNothingNewerIsOverwritten)
+{
+    main->Timer_Timer();
+    ASSERT_EQ(kind(), "Extract");
+    main->Timer_Timer();
+    ASSERT_EQ(kind(), "Create");
+    const QString lastRan = main->lvMain->row(0)->text(ActionListView::LastRanColumn);
+    main->runner().now = [] { return QDateTime(QDate(2030, 1, 2), QTime(3, 4)); };
+
+    // Newer work in the folder, and a file the box cannot hold: the create step fails.
+    TestSupport::writeFile(source("small.txt"), "newer");
+    QFile huge(source("huge.bin"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 31));
+    huge.close();
+    main->Timer_Timer();
+    EXPECT_EQ(kind(), "Create");
+    EXPECT_EQ(main->lvMain->row(0)->text(ActionListView::LastRanColumn), lastRan);
+    EXPECT_EQ(savedKind(), "Create");
+    QFile::remove(source("huge.bin"));
+    main->Timer_Timer();
+    EXPECT_EQ(kind(), "Extract");
+    EXPECT_EQ(TestSupport::readFile(source("small.txt")), "newer");
+
+    // Extract steps that fail (a wrong password, a missing box) keep theirs: no older folder
+    // content is packed over the box by the next run.
+    CCipherBlock().CreateBlock(box(), "Work", "another password", work(), 0);
+    const QByteArray foreign = TestSupport::readFile(box());
+    main->Timer_Timer();
+    EXPECT_EQ(kind(), "Extract");
+    main->Timer_Timer();
+    EXPECT_EQ(TestSupport::readFile(box()), foreign);
+    QFile::remove(box());
+    main->Timer_Timer();
+    EXPECT_EQ(kind(), "Extract");
+    EXPECT_EQ(savedKind(), "Extract");
+}
+
+TEST_F(RunSafety, ShredFollowsEachRowsOwnOption)
+{
+    TestSupport::writeFile(tmp.filePath("Other/keep.txt"), "keep");
+    Actions::RemoveAllActions();
+    Actions::AddAction(1, box(), "Work", work(), 1, 1, "");
+    Actions::AddAction(1, tmp.filePath("boxes/other.vlx"), "Other", tmp.filePath("Other"), 0, 1,
+                       "");
+    main->Timer_Timer();
+    EXPECT_FALSE(QFileInfo::exists(source("big.bin")));
+    EXPECT_EQ(TestSupport::readFile(tmp.filePath("Other/keep.txt")), "keep");
+}
+
+TEST_F(RunSafety, ExitOrTheSessionsEndStopTheRunThenSaveAndClose)
+{
+    for (const bool sessionEnd : {false, true}) {
+        SCOPED_TRACE(sessionEnd ? "end of session" : "File > Exit");
+        Global::StopRequested = 0;
+        if (sessionEnd) {
+            main.reset();
+            ASSERT_TRUE(start());
+            ASSERT_TRUE(UserManagement::LoadProfile(QStringLiteral("anna"), Password));
+        }
+        prompt.answers = {Prompt::Yes};
+        prompt.messages.clear();
+        runDisturbed([&] {
+            if (sessionEnd)
+                main->EndSession();
+            else
+                main->mnuFileItem[5]->trigger();
+        });
+        EXPECT_TRUE(main->isClosed());
+        EXPECT_EQ(prompt.messages,
+                  sessionEnd ? QStringList() : QStringList{"Cancel current process?"});
+        EXPECT_FALSE(QFileInfo::exists(box())) << "a stopped box is not committed";
+        EXPECT_TRUE(QDir(tmp.filePath("boxes")).entryList(QDir::Files).isEmpty());
+        Global::CurrentUserName = QStringLiteral("anna");
+        EXPECT_EQ(savedKind(), "Create") << "saved, with the stopped step's kind";
+    }
+}
+
+TEST_F(RunSafety, EveryChangeIsSavedAtOnce)
+{
+    const auto savedCount = [this] {
+        EXPECT_TRUE(UserManagement::LoadProfile(QStringLiteral("anna"), Password));
+        return Actions::UserActions.Count();
+    };
+    EXPECT_EQ(savedCount(), 0) << "the fixture's action was never saved";
+
+    Global::DefaultFolder = tmp.filePath("boxes/");
+    whenModal<frmCreateBox>([](frmCreateBox *w) { w->cmdCreate_Click(); });
+    main->flows().NewBoxFromFolder(work(), 1);
+    EXPECT_EQ(savedCount(), 1);
+
+    main->lvMain->row(0)->setCheckState(ActionListView::NameColumn, Qt::Unchecked);
+    EXPECT_TRUE(UserManagement::LoadProfile(QStringLiteral("anna"), Password));
+    EXPECT_FALSE(ActionListView::isChecked(main->lvMain->row(0)));
+
+    main->mnuActionsItem[5]->trigger();
+    EXPECT_EQ(savedCount(), 0);
+}
+
+TEST_F(RunSafety, AutoSetEndsWithItsDrop)
+{
+    TestSupport::writeFile(tmp.filePath("Two/t.txt"), "t");
+    Global::DefaultFolder = tmp.filePath("boxes/");
+    whenModal<frmCreateBox>([](frmCreateBox *w) { w->cmdAuto_Click(); });
+    main->listEvents().lvMain_OLEDragDrop({work(), tmp.filePath("Two")});
+    ASSERT_EQ(main->lvMain->rowCount(), 3);
+
+    // The next new box asks again.
+    int asked = 0;
+    whenModal<frmCreateBox>([&asked](frmCreateBox *w) {
+        ++asked;
+        w->cmdCancel_Click();
+    });
+    main->flows().NewBoxFromFolder(work(), 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(main->lvMain->rowCount(), 3);
+}
+
+TEST_F(RunSafety, StartupActionsLeaveFileListsAsCreateActions)
+{
+    Actions::AddAction(1, tmp.filePath("boxes/list.vlx"), "list",
+                       source("small.txt") + ";" + source("big.bin"), 0, 1, "");
+    main->mnuActionsItem[2]->trigger();
+    EXPECT_EQ(kind(0), "Extract");
+    EXPECT_EQ(kind(1), "Create");
+}
+
+TEST_F(RunSafety, SelectiveExtractionTimesItselfAndCountsOnlyWholeFiles)
+{
+    const auto extractAll = [] {
+        whenModal<frmBlock>([](frmBlock *w) {
+            w->lvFiles->selectAll();
+            w->cmdExtract_Click();
+        });
+    };
+    // An engine error before the first file: the time shown is this extraction's, not the
+    // last run's.
+    qint64 now = 0;
+    main->RunStopwatch = CTick([&now] { return now; });
+    main->RunStopwatch.StartTick();
+    now = 99000;
+    main->RunStopwatch.StopTick();
+    TestSupport::writeFile(tmp.filePath("NotAFolder"), "x");
+    extractAll();
+    main->flows().ViewBox(reference, tmp.filePath("NotAFolder"));
+    EXPECT_TRUE(status().contains(" in 0.00 seconds")) << status().toStdString();
+
+    // A stop inside the first file: it is removed, and not counted.
+    QObject context;
+    QObject::connect(main->Vaulnix, &CCipherBlock::CipherProgress, &context,
+                     [] { Global::StopRequested = 1; });
+    extractAll();
+    main->flows().ViewBox(reference, tmp.filePath("Out"));
+    EXPECT_TRUE(status().contains(": Extracted 0 files in ")) << status().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("Out/big.bin")));
+}
+
+} // namespace
