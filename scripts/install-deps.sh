@@ -8,7 +8,7 @@ packages=(
   libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev # the tests include a short fuzz pass built with clang and libFuzzer
-  xvfb xauth xdotool trayer x11-utils
+  xvfb xauth xdotool trayer x11-utils openbox
 )
 
 if [ "${1:-}" = "--bench" ]; then

@@ -3,6 +3,8 @@
 
 work=$(mktemp -d)
 pids=()
+# The real program on the real X server, whatever the calling environment says.
+unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME WAYLAND_DISPLAY SESSION_MANAGER
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
@@ -38,12 +40,22 @@ startX() {
     waitFor "xdpyinfo >/dev/null 2>&1" || fail "Xvfb does not answer on $DISPLAY"
 }
 
-# A fresh home, so settings and runtime files land in the scratch folder.
+# A fresh home, so settings, data, the instance lock and runtime files land in the scratch
+# folder: a copy of the program that the same user already runs does not get in the way.
 freshHome() {
     export HOME="$work/home-$1"
-    export XDG_CONFIG_HOME="$HOME/.config" XDG_RUNTIME_DIR="$HOME/run"
-    mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+    export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+    export XDG_RUNTIME_DIR="$HOME/run" TMPDIR="$HOME/tmp"
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$TMPDIR"
     chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+# A window manager, so windows get frames as on a user's desktop.
+startWindowManager() {
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+    waitFor "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
+        fail "openbox did not start"
 }
 
 # Waits for a visible window with exactly this title and gives it the keyboard.

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The real desktop program under Xvfb and openbox, ended the way a desktop session ends it:
+# what the user did must be there after SIGTERM and a new start. Also checks Help > About and
+# that the window comes back with the size it was closed with.
+# Usage: desktop-session.sh PATH/TO/vaulnix
+set -euo pipefail
+source "$(dirname "$0")/x-session.sh"
+
+startX
+startWindowManager
+freshHome session
+mkdir -p "$work/app"
+cp "$1" "$work/app/vaulnix"
+mkdir -p "$work/Papers"
+echo "first letter" >"$work/Papers/letter.txt"
+
+start() {
+    "$work/app/vaulnix" >>"$work/program.log" 2>&1 &
+    program=$!
+    pids+=($program)
+}
+logOn() {
+    focusWindow "Vaulnix - User Profiles"
+    typeText "s3cret"; xdotool key Return
+    focusWindow "Vaulnix v1.0.0 - tester"
+}
+terminate() {
+    kill -TERM "$program"
+    waitFor "! kill -0 $program 2>/dev/null" || fail "SIGTERM did not end the program"
+    wait "$program" || fail "SIGTERM: the program exited with status $?"
+}
+clientSize() { xdotool getwindowgeometry "$windowId" | sed -n 's/^ *Geometry: //p'; }
+
+start
+createFirstProfile tester s3cret
+newBoxAction "$work/Papers"
+focusWindow "Vaulnix v1.0.0 - tester"
+xdotool windowsize --sync "$windowId" 640 420 2>/dev/null || true
+sleep 0.3
+size=$(clientSize)
+terminate
+echo "session: SIGTERM after adding an action ended the program cleanly"
+
+# The action came back: running it writes the box.
+start
+logOn
+[ "$(clientSize)" = "$size" ] || fail "the window came back as $(clientSize), closed as $size"
+echo "session: the window kept its size ($size)"
+xdotool key F5
+waitFor "[ -s '$work/app/Papers.vlx' ]" || fail "the action was lost with SIGTERM"
+echo "session: the action survived SIGTERM"
+terminate
+
+# The run's turned-round kind came back too: the next run unpacks instead of packing.
+rm -rf "$work/Papers"
+start
+logOn
+xdotool key F5
+waitFor "[ -f '$work/Papers/letter.txt' ]" || fail "the run's result was lost with SIGTERM"
+echo "session: the run's result survived SIGTERM"
+
+xdotool key alt+h Return
+focusWindow "About Vaulnix"
+xdotool key Return
+waitFor "! xdotool search --onlyvisible --name '^About Vaulnix\$' >/dev/null 2>&1" ||
+    fail "the About window did not close"
+echo "session: Help > About opens the About window"
+
+focusWindow "Vaulnix v1.0.0 - tester"
+exitProgram "$program"
+echo "4 passed, 0 failed"
