@@ -311,8 +311,12 @@ void frmMain::applyOuterSize()
     if (!pendingOuterSize.isValid() || !isVisible())
         return;
     const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame.isNull())
+    if (frame.isNull()) {
+        // Resized by someone else before any frame showed (or there is no window manager).
+        if (size() != pendingOuterSize)
+            pendingOuterSize = QSize();
         return;
+    }
     const QSize outer = pendingOuterSize;
     pendingOuterSize = QSize();
     resize(outer - frame);
