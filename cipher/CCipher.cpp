@@ -45,6 +45,11 @@ void CCipher::PrepareKey(const QByteArray &key)
         PrepareCipherKey(key.constData(), int32_t(key.size()));
 }
 
+quint64 CCipher::Generation()
+{
+    return QvcryptGeneration();
+}
+
 void CCipher::Clear()
 {
     InitCipher(kClearKey, 1, 0);

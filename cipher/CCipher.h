@@ -18,6 +18,9 @@ public:
     // Derives the key for a later Initilize ahead of time; safe on another thread, and it leaves
     // the keyed state alone.
     static void PrepareKey(const QByteArray &key);
+    // Changes whenever anyone keys or clears the shared state; a keyed sequence compares it with
+    // the value noted after its own Initilize to see that nobody re-keyed it meanwhile.
+    static quint64 Generation();
     QByteArray Cipher(const QByteArray &data);
     // Hot path: transforms n bytes from input into output (which may be the same buffer).
     void Cipher(const char *input, qsizetype n, char *output);

@@ -4,6 +4,7 @@
 #include <sodium.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -214,6 +215,8 @@ private:
     bool keyed = false;
 };
 
+std::atomic<uint64_t> generation{0};
+
 CipherState &state()
 {
     static CipherState instance;
@@ -229,6 +232,7 @@ int32_t InitCipher(const char *key, int32_t keyLength, int32_t /*mode*/)
     CipherState &s = state();
     std::lock_guard guard(s.lock);
     s.key(key, keyLength);
+    generation.fetch_add(1);
     return 0;
 }
 
@@ -282,5 +286,10 @@ uint64_t QvcryptDerivationCount(void)
     CipherState &s = state();
     std::lock_guard guard(s.lock);
     return s.derivations;
+}
+
+uint64_t QvcryptGeneration(void)
+{
+    return generation.load();
 }
 }

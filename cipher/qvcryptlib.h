@@ -25,4 +25,9 @@ void PrepareCipherKey(const char *key, int32_t keyLength);
 
 // How many key derivations this process has run (the cache avoids repeats).
 uint64_t QvcryptDerivationCount(void);
+
+// Grows by one with every InitCipher call, also one that keys again with the same key (that
+// restarts the stream too), so a caller can tell whether its keyed stream is still the current
+// one. Safe to call from any thread.
+uint64_t QvcryptGeneration(void);
 }

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringBuilder>
 
 #include <cmath>
@@ -56,13 +57,50 @@ bool matchesPattern(const QString &name, const QString &pattern)
     static QHash<QString, QRegularExpression> cache;
     auto it = cache.find(pattern);
     if (it == cache.end()) {
-        it = cache.insert(
-            pattern,
-            QRegularExpression(QRegularExpression::wildcardToRegularExpression(
-                                   pattern, QRegularExpression::UnanchoredWildcardConversion),
-                               QRegularExpression::CaseInsensitiveOption));
+        // Only "*" and "?" are wildcards; a pattern matches whole names.
+        QString expression;
+        qsizetype literal = 0; // start of the text since the last wildcard
+        for (qsizetype i = 0; i <= pattern.size(); ++i) {
+            if (i < pattern.size() && pattern[i] != QLatin1Char('*') &&
+                pattern[i] != QLatin1Char('?'))
+                continue;
+            expression += QRegularExpression::escape(pattern.mid(literal, i - literal));
+            if (i < pattern.size())
+                expression +=
+                    pattern[i] == QLatin1Char('*') ? QLatin1String(".*") : QLatin1String(".");
+            literal = i + 1;
+        }
+        it = cache.insert(pattern,
+                          QRegularExpression(QRegularExpression::anchoredPattern(expression),
+                                             QRegularExpression::CaseInsensitiveOption |
+                                                 QRegularExpression::DotMatchesEverythingOption));
     }
     return it->match(name).hasMatch();
+}
+
+// Makes the folders of relative ("/"-separated) below root, an existing folder ending in "/".
+// Extraction never writes outside root, so an existing link, or anything that is not a folder,
+// on the way is refused; checked remembers the folders already seen.
+void makeFoldersBelow(const QString &root, const QString &relative, QSet<QString> &checked)
+{
+    QString folder = root;
+    for (const QString &part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        folder += part;
+        if (!checked.contains(folder)) {
+            const QFileInfo info(folder);
+            if (info.isSymLink() || info.isJunction())
+                throw VaulnixError(QStringLiteral("%1 is a link; extraction does not write "
+                                                  "through it")
+                                       .arg(folder));
+            if (info.exists() && !info.isDir())
+                throw VaulnixError(
+                    QStringLiteral("%1 is in the way of a folder of the box").arg(folder));
+            if (!info.exists() && !QDir().mkdir(folder))
+                throw VaulnixError(QStringLiteral("Cannot create the folder %1").arg(folder));
+            checked.insert(folder);
+        }
+        folder += QLatin1Char('/');
+    }
 }
 
 void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatFails)
@@ -78,8 +116,14 @@ void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatF
 
 void writeAll(QFileDevice &file, const char *data, qint64 n, const QString &name)
 {
-    if (file.write(data, n) != n)
-        throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(name, file.errorString()));
+    // A write that the disk cuts short reports no error; the next one says why.
+    while (n > 0) {
+        const qint64 put = file.write(data, n);
+        if (put <= 0)
+            throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(name, file.errorString()));
+        data += put;
+        n -= put;
+    }
 }
 
 void writeAll(QFileDevice &file, const QByteArray &data, const QString &name)
@@ -109,6 +153,21 @@ void CCipherBlock::pump()
 {
     if (pumpMessages)
         pumpMessages();
+}
+
+void CCipherBlock::keyCipher(const QByteArray &key)
+{
+    cipher.Initilize(key, 0);
+    keyedGeneration = CCipher::Generation();
+}
+
+void CCipherBlock::requireOwnKey(const QString &BlockFile) const
+{
+    // Going on under another stream would write garbage and call it done.
+    if (CCipher::Generation() != keyedGeneration)
+        throw VaulnixError(QStringLiteral("The cipher was re-keyed by another operation while "
+                                          "working on the box %1; this step was not completed")
+                               .arg(BlockFile));
 }
 
 bool CCipherBlock::stopRequested() const
@@ -346,6 +405,42 @@ void CCipherBlock::refuseCaseClashes() const
     }
 }
 
+void CCipherBlock::refuseFileFolderClashes() const
+{
+    // Folder entries are lower-cased, so a file whose lower-cased path is also a folder of the
+    // box (an entry or a folder on the way to one) could not be extracted beside it.
+    if (directories.size() < 2)
+        return;
+    QHash<QString, QString> folders; // lower-cased relative folder -> the real folder
+    for (qsizetype k = 1; k < directoryFolders.size(); ++k) {
+        const QStringList lower = directories.at(k).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+        const QStringList real = directoryFolders.at(k)
+                                     .constFirst()
+                                     .mid(rootPath.size())
+                                     .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        QString relative;
+        QString folder = rootPath;
+        for (qsizetype i = 0; i < lower.size() && i < real.size(); ++i) {
+            relative += (i == 0 ? QString() : QStringLiteral("\\")) + lower.at(i);
+            folder += (i == 0 ? QString() : QStringLiteral("/")) + real.at(i);
+            folders.insert(relative, folder);
+        }
+    }
+    const QString root = rootPath.toLower();
+    for (const PackedFile &file : scanned) {
+        QString rel = file.path.toLower();
+        if (rel.startsWith(root))
+            rel.remove(0, root.size());
+        rel.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        const auto clash = folders.constFind(rel);
+        if (clash != folders.cend())
+            throw VaulnixError(QStringLiteral("The file %1 and the folder %2 differ only in letter "
+                                              "case; they would collide when the box is "
+                                              "extracted")
+                                   .arg(file.path, *clash));
+    }
+}
+
 QStringList CCipherBlock::GetDirectories(const QString &Path, qint32 Attributes,
                                          bool IncludePath) const
 {
@@ -379,6 +474,10 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
     if (!QFileInfo(folder).isDir())
         throw VaulnixError(QStringLiteral("The folder %1 was not found").arg(folder));
     const QString rootName = fileNameOf(folder);
+    if (rootName.contains(QLatin1Char('\\')))
+        throw VaulnixError(
+            QStringLiteral("The name of the folder %1 holds \"\\\", which a box cannot store")
+                .arg(folder));
     rootPath = withSlash(folder);
 
     directories = {rootName};
@@ -391,8 +490,10 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
 
     fileList = GetAllFiles(rootPath, QStringLiteral("*.*"), true);
     excludedPath.clear();
-    if (!stopRequested())
+    if (!stopRequested()) {
         refuseCaseClashes();
+        refuseFileFolderClashes();
+    }
     std::vector<PackedFile> packed = std::move(scanned);
     scanned.clear();
     return writeBox(BlockFile, BlockName, Password, packed, true, keyReady);
@@ -491,7 +592,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     FilePrefetcher odd(std::move(small[1]));
     keyReady.wait();
     const QByteArray key = Password.toUtf8();
-    cipher.Initilize(key, 0);
+    keyCipher(key);
     if (stopRequested())
         return 0;
     emit CreatingBlock();
@@ -507,6 +608,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
             QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
 
     // The header is built in memory and written at once, its table length already in place.
+    requireOwnKey(BlockFile);
     const QByteArray name = BlockName.toUtf8();
     QByteArray header = cipher.Cipher(QByteArray(1, BoxHeader::Marker));
     header += char(quint8(name.size()));
@@ -515,8 +617,10 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     if (folderBox) {
         for (qsizetype i = 0; i < directories.size(); ++i) {
             header += cipher.Cipher(directories.at(i).toUtf8() + '\0');
-            if ((i + 1) % 10 == 0)
+            if ((i + 1) % 10 == 0) {
                 pump();
+                requireOwnKey(BlockFile);
+            }
             if (stopRequested())
                 return 0;
         }
@@ -542,6 +646,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
             pump();
     }
     header += ConvLong::LongToStr(qint32(table.size()));
+    requireOwnKey(BlockFile);
     cipher.Cipher(table.constData(), table.size(), table.data());
     writeAll(box, header, BlockFile);
     writeAll(box, table, BlockFile);
@@ -554,7 +659,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     for (const PackedFile &file : packed) {
         if (stopRequested())
             return 0;
-        cipher.Initilize(key, 0);
+        keyCipher(key);
         if (file.size <= SmallFileBytes)
             addPrefetched(file, (smallCount++ % 2 == 0 ? even : odd).take(), box);
         else
@@ -564,7 +669,10 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
         return 0;
 
     flushStaged(box);
-    if (!syncToDisk(box) || !box.commit())
+    QString failure;
+    if (!syncToDisk(box, &failure))
+        throw VaulnixError(QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, failure));
+    if (!box.commit())
         throw VaulnixError(
             QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, box.errorString()));
 
@@ -587,6 +695,7 @@ void CCipherBlock::encipherInto(QFileDevice &box, char *data, qint64 n)
     // Small pieces are enciphered straight into a batch written at once; whole chunks go out
     // as they are.
     constexpr qsizetype batch = 1048576;
+    requireOwnKey(box.fileName());
     if (n > SmallFileBytes) {
         flushStaged(box);
         cipher.Cipher(data, n, data);
@@ -676,7 +785,8 @@ void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
     QFile box(BlockFile);
     if (!box.open(QIODevice::ReadOnly))
         throw VaulnixError(failed);
-    cipher.Initilize(Password, 0);
+    const QByteArray key = Password.toUtf8();
+    keyCipher(key);
     const auto header = readHeader(box);
     if (!header || header->records.size() != qsizetype(packed.size()))
         throw VaulnixError(failed);
@@ -689,11 +799,12 @@ void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
         QFile source(packed[i].path);
         if (!source.open(QIODevice::ReadOnly))
             throw VaulnixError(failed);
-        cipher.Initilize(Password, 0);
+        keyCipher(key);
         for (qint64 left = record.size; left > 0;) {
             const qint64 n = std::min(left, ChunkBytes);
             readExactly(box, stored.data(), n, failed);
             readExactly(source, original.data(), n, failed);
+            requireOwnKey(BlockFile);
             cipher.Cipher(stored.constData(), n, stored.data());
             if (std::memcmp(stored.constData(), original.constData(), size_t(n)) != 0)
                 throw VaulnixError(failed);
@@ -728,8 +839,9 @@ void CCipherBlock::shredOne(const QString &path, qint32 index, qint32 count)
             left -= n;
             emit ShredFile(index, count, path, qint32(left), qint32(size));
         }
-        if (!syncToDisk(file))
-            throw VaulnixError(QStringLiteral("Cannot shred %1: %2").arg(path, file.errorString()));
+        QString failure;
+        if (!syncToDisk(file, &failure))
+            throw VaulnixError(QStringLiteral("Cannot shred %1: %2").arg(path, failure));
         file.close();
     }
     if (!file.remove())
@@ -812,9 +924,10 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
         // Each folder's path is made once, not once per file.
         QStringList folders(directories.size());
         CreateAllFolders(rootPath);
+        QSet<QString> checked;
         for (qsizetype k = 1; k < directories.size(); ++k) {
             folders[k] = rootPath + entryToPath(directories.at(k));
-            CreateAllFolders(folders[k]);
+            makeFoldersBelow(rootPath, entryToPath(directories.at(k)), checked);
         }
         rateBytes = 0;
         bytesDone = 0;
@@ -827,7 +940,7 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
             if (stopRequested())
                 break;
             const BoxHeader::Record record = BoxHeader::decode(raw);
-            cipher.Initilize(key, 0);
+            keyCipher(key);
             const QString folder =
                 record.folderIndex >= 2 ? folders.at(record.folderIndex - 1) : rootPath;
             const QString target = folder + QString::fromUtf8(record.name);
@@ -857,6 +970,7 @@ void CCipherBlock::extractSmall(const QString &target, qint64 size, FileWriter &
     if (size > 0 && readHandle->read(data.data(), size) != size)
         throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
                                .arg(readHandle->fileName(), target));
+    requireOwnKey(readHandle->fileName());
     cipher.Cipher(data.constData(), size, data.data());
     writer.add(target, data);
     if (size == 0)
@@ -876,7 +990,7 @@ void CCipherBlock::ExtractToFile(const QString &FilePath, qint32 FileSize)
     decipherTo(FilePath, FileSize, true, FilePath);
 }
 
-void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
+bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
                               const QString &shownName)
 {
     if (!readHandle)
@@ -891,6 +1005,7 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
             throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
                                    .arg(readHandle->fileName(), target));
         left -= n;
+        requireOwnKey(readHandle->fileName());
         cipher.Cipher(chunk.constData(), n, chunk.data());
         out.write(chunk.constData(), n);
         bytesDone += n;
@@ -907,10 +1022,10 @@ void CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
             emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
                                 qint32(size), shownName);
     }
-    if (left == 0) {
-        out.finish(); // a stopped file goes with out
-        lastFileComplete = true;
-    }
+    if (left != 0)
+        return false; // a stopped file goes with out
+    out.finish();
+    return true;
 }
 
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
@@ -950,16 +1065,19 @@ void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
                                .arg(readHandle->fileName()));
     const BoxHeader::Record record = BoxHeader::decode(files.at(Index - 1));
     const QString name = QString::fromUtf8(record.name);
-    QString dest = withSlash(Path);
+    const QString base = withSlash(Path);
+    QString dest = base;
     if (record.folderIndex >= 2)
         dest = withSlash(dest + entryToPath(directories.at(record.folderIndex - 1)));
     refuseOverwritingBox(readHandle->fileName(), dest + name, Index);
-    CreateAllFolders(dest);
+    CreateAllFolders(base);
+    QSet<QString> checked;
+    makeFoldersBelow(base, dest.mid(base.size()), checked);
     ClearOnExit clear{cipher};
-    cipher.Initilize(Global::CurrentUserPassword, 0);
+    keyCipher(Global::CurrentUserPassword.toUtf8());
     if (!readHandle->seek(headerLength + offsets[size_t(Index - 1)]))
         throw VaulnixError(QStringLiteral("Cannot read the box %1").arg(readHandle->fileName()));
-    decipherTo(dest + name, record.size, false, name);
+    lastFileComplete = decipherTo(dest + name, record.size, false, name);
 }
 
 void CCipherBlock::DynamicClose()

@@ -81,10 +81,10 @@ public:
     qint16 DynamicExtractBlock(const QString &BlockFile, const QString &Path,
                                const QString &Password);
     void DynamicExtractToFile(qint32 Index, const QString &Path);
+    // True only when the last DynamicExtractToFile wrote its file completely.
+    bool LastFileComplete() const { return lastFileComplete; }
     void DynamicClose();
     void Cleanup();
-    // Whether the last DynamicExtractToFile wrote its whole file (a stop cuts it short).
-    bool LastFileComplete() const { return lastFileComplete; }
 
 signals:
     void RemoveDirectory();
@@ -106,6 +106,10 @@ private:
     };
 
     void pump();
+    // Keys the shared cipher and notes the state's generation, so that requireOwnKey can tell
+    // when something else keyed or cleared it while we pumped messages or raised events.
+    void keyCipher(const QByteArray &key);
+    void requireOwnKey(const QString &BlockFile) const;
     bool stopRequested() const;
     qint32 rate(qint64 milliseconds) const;
     void applyHeader(BoxHeader header);
@@ -113,6 +117,7 @@ private:
     qint16 writeBox(const QString &BlockFile, const QString &BlockName, const QString &Password,
                     std::vector<PackedFile> &packed, bool folderBox, std::future<void> &keyReady);
     void refuseCaseClashes() const;
+    void refuseFileFolderClashes() const;
     void checkLimits(const QString &BlockName, const std::vector<PackedFile> &packed) const;
     void AddFileBlock(const PackedFile &file, QFileDevice &box);
     // Enciphers n bytes of data on their way into the box.
@@ -132,7 +137,8 @@ private:
     static void refuseOverwritingBox(const QString &BlockFile, const QString &target,
                                      qint64 position);
     QString extractTarget(const BoxHeader::Record &record) const;
-    void decipherTo(const QString &target, qint64 size, bool wholeBox, const QString &shownName);
+    // True when the whole file was written (false when a stop cut it short).
+    bool decipherTo(const QString &target, qint64 size, bool wholeBox, const QString &shownName);
 
     CCipher cipher;
     CTick rateTick;
@@ -153,8 +159,9 @@ private:
     qint64 bytesDone = 0;
     qint64 rateBytes = 0;
     qint64 dirChars = 0;
-    bool lastFileComplete = false;
     qint32 dirCount = 0;
+    quint64 keyedGeneration = 0;
+    bool lastFileComplete = false;
     std::unique_ptr<QFile> readHandle;
     QByteArray chunk;  // one chunk of file data, reused from file to file
     QByteArray staged; // enciphered small files waiting to be written together

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -18,15 +20,21 @@
 #include <unistd.h>
 #endif
 
-bool syncToDisk(QFileDevice &file)
+bool syncToDisk(QFileDevice &file, QString *error)
 {
-    if (!file.flush())
+    if (!file.flush()) {
+        if (error)
+            *error = file.errorString();
         return false;
+    }
 #ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
+    const bool synced = _commit(file.handle()) == 0;
 #else
-    return ::fsync(file.handle()) == 0;
+    const bool synced = ::fsync(file.handle()) == 0;
 #endif
+    if (!synced && error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return synced;
 }
 
 bool replaceFile(const QString &from, const QString &to, QString &error)

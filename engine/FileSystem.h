@@ -7,8 +7,9 @@ class QFileDevice;
 
 // The few file operations Qt does not offer portably.
 
-// Forces what was written to an open file onto the disk; false when the system refuses.
-bool syncToDisk(QFileDevice &file);
+// Forces what was written to an open file onto the disk; false when the system refuses, with
+// the system's reason in error when one is asked for.
+bool syncToDisk(QFileDevice &file, QString *error = nullptr);
 // Puts from in the place of to in one step, replacing an existing file; false with the reason
 // in error when that fails.
 bool replaceFile(const QString &from, const QString &to, QString &error);

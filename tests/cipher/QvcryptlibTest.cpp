@@ -86,9 +86,11 @@ TEST(Qvcryptlib, KeyingAgainWithAKnownPasswordRunsNoSecondDerivation)
 {
     keyWith(QStringLiteral("cache-test-password"));
     const uint64_t before = QvcryptDerivationCount();
+    const uint64_t generation = QvcryptGeneration();
     for (int i = 0; i < 1000; ++i)
         keyWith(QStringLiteral("cache-test-password"));
     EXPECT_EQ(QvcryptDerivationCount(), before);
+    EXPECT_EQ(QvcryptGeneration(), generation + 1000) << "each keying restarts the stream";
     keyWith(QStringLiteral("another cache-test password"));
     EXPECT_EQ(QvcryptDerivationCount(), before + 1);
 }

@@ -263,3 +263,16 @@ TEST_F(CreateExtract, RefusesToExtractAFileOverTheBoxItself)
     EXPECT_EQ(run({"extract", path("box.vlx"), dir.path(), "--only", "2"}), 0);
     EXPECT_TRUE(QFileInfo::exists(path("keep.txt")));
 }
+
+TEST_F(CreateExtract, ANonAsciiPasswordRoundTripsThroughAPasswordFile)
+{
+    const QString password = QStringLiteral("pässwörd✓");
+    write("pw", password.toUtf8() + "\n");
+    write("near", QStringLiteral("pässwörd✗").toUtf8() + "\n");
+    EXPECT_EQ(run({"create", path("box.vlx"), path("src/Docs"), "--password-file", path("pw")}), 0);
+    EXPECT_EQ(run({"extract", path("box.vlx"), path("no"), "--password-file", path("near")}), 1);
+    EXPECT_EQ(run({"extract", path("box.vlx"), path("out"), "--password-file", path("pw")}), 0);
+    EXPECT_EQ(tree(path("out")), lowerFolders(source));
+    // The desktop program, given the same text, opens the same box.
+    EXPECT_EQ(engine.ViewBlock(path("box.vlx"), password), 0);
+}

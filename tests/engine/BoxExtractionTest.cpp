@@ -205,3 +205,67 @@ TEST_F(BoxExtraction, ATreeOfThousandsOfFilesRoundTrips)
     for (const QString &file : files)
         ASSERT_EQ(read("back/" + file), read("Big/" + file)) << file.toStdString();
 }
+
+TEST_F(BoxExtraction, LastFileCompleteOnlyForAFileWrittenWhole)
+{
+    const QString box = packDocs();
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), 0);
+    engine.DynamicExtractToFile(4, path("pick"));
+    EXPECT_TRUE(engine.LastFileComplete());
+    engine.DynamicExtractToFile(3, path("pick"));
+    EXPECT_TRUE(engine.LastFileComplete()) << "an empty file is complete";
+
+    QObject::connect(&engine, &CCipherBlock::CipherProgress,
+                     [&] { Global::StopRequested = 1; }); // the first of c.txt's two chunks
+    engine.DynamicExtractToFile(4, path("cut"));
+    EXPECT_FALSE(engine.LastFileComplete());
+    EXPECT_FALSE(exists("cut/z/w/c.txt"));
+    engine.DynamicExtractToFile(1, path("cut"));
+    EXPECT_FALSE(engine.LastFileComplete()) << "nothing is extracted while stopping";
+    engine.DynamicClose();
+}
+
+TEST_F(BoxExtraction, NeverRemovesAPartFileItDidNotCreate)
+{
+    const QString box = packDocs();
+    make("out/a.txt", "older a");
+    make("out/a.txt.vaulnix-part", "someone else's file");
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    EXPECT_EQ(read("out/a.txt"), "abc");
+    EXPECT_EQ(read("out/a.txt.vaulnix-part"), "someone else's file");
+    EXPECT_EQ(tree("out"), (QStringList{"a.txt", "a.txt.vaulnix-part", "x/b.txt", "x/y/empty.bin",
+                                        "z/w/c.txt"}));
+}
+
+TEST_F(BoxExtraction, NeverWritesThroughALinkedFolder)
+{
+    const QString box = packDocs();
+    make("elsewhere/keep.txt", "k");
+    QDir().mkpath(path("out/z"));
+    ASSERT_TRUE(QFile::link(path("elsewhere"), path("out/x")));
+    ASSERT_TRUE(QFile::link(path("elsewhere"), path("out/z/w")));
+    Global::DialogShred = 1;
+    try {
+        engine.ExtractBlock(box, path("out"), Password);
+        ADD_FAILURE() << "extracted through a link";
+    } catch (const VaulnixError &e) {
+        EXPECT_TRUE(e.message().contains(path("out/x"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(tree("elsewhere"), QStringList{"keep.txt"});
+    EXPECT_TRUE(exists("docs.vlx")) << "not extracted completely, so not shredded";
+    Global::DialogShred = 0;
+
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("out"), Password), 0);
+    for (qint32 index : {2, 3, 4})
+        EXPECT_THROW(engine.DynamicExtractToFile(index, path("out")), VaulnixError) << index;
+    engine.DynamicExtractToFile(1, path("out"));
+    engine.DynamicClose();
+    EXPECT_EQ(tree("elsewhere"), QStringList{"keep.txt"});
+    EXPECT_EQ(read("out/a.txt"), "abc");
+
+    // The extraction folder itself was chosen by the user and may be a link.
+    QDir().mkpath(path("real"));
+    ASSERT_TRUE(QFile::link(path("real"), path("chosen")));
+    ASSERT_EQ(engine.ExtractBlock(box, path("chosen"), Password), 0);
+    EXPECT_EQ(read("real/x/b.txt"), "hello");
+}

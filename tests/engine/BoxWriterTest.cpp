@@ -3,6 +3,10 @@
 #include "shell/VaulnixError.h"
 
 #include <QFile>
+#include <csignal>
+#include <cstdio>
+#include <gmock/gmock.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using TestSupport::readFile;
@@ -250,6 +254,24 @@ TEST_F(BoxWriter, RefusesWhatTheFormatCannotHoldBeforeWriting)
     EXPECT_TRUE(clash.contains(path("C/Sub/")) && clash.contains(path("C/sub/")))
         << clash.toStdString();
 
+    make("D/x/Docs", "a file");
+    make("D/x/DOCS/in.txt", "in a folder");
+    const QString fileAndFolder =
+        refusal([&] { engine.CreateBlock(box, "D", Password, path("D"), 0); });
+    EXPECT_TRUE(fileAndFolder.contains(path("D/x/Docs ")) &&
+                fileAndFolder.contains(path("D/x/DOCS")))
+        << fileAndFolder.toStdString();
+    make("E/docs", "a file beside a folder on the way to another");
+    make("E/Docs/deep/in.txt", "in");
+    const QString onTheWay = refusal([&] { engine.CreateBlock(box, "E", Password, path("E"), 0); });
+    EXPECT_TRUE(onTheWay.contains(path("E/docs ")) && onTheWay.contains(path("E/Docs")))
+        << onTheWay.toStdString();
+
+    make("back\\slash/a.txt", "a");
+    EXPECT_TRUE(refusal([&] {
+                    engine.CreateBlock(box, "R", Password, path("back\\slash"), 0);
+                }).contains(path("back\\slash")));
+
     make("N/a.txt", "a");
     EXPECT_TRUE(refusal([&] {
                     engine.CreateBlock(box, QString(256, 'n'), Password, path("N"), 0);
@@ -331,4 +353,33 @@ TEST_F(BoxWriter, ErrorsCloseEveryHandle)
     EXPECT_THROW(engine.CreateBlock(path("e.vlx"), "E", Password, path("E"), 0), VaulnixError);
     EXPECT_EQ(openHandles(), before);
     EXPECT_FALSE(exists("e.vlx"));
+}
+
+// Runs in a child process: packs with a file size limit, as a nearly full disk would stop it.
+[[noreturn]] static void packWithFileSizeLimit(CCipherBlock &engine, const QString &box,
+                                               const QString &folder, const QString &password)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 2 * CCipherBlock::ChunkBytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+        engine.CreateBlock(box, "Big", password, folder, 0);
+    } catch (const VaulnixError &e) {
+        std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
+        std::_Exit(0);
+    }
+    std::_Exit(1);
+}
+
+TEST_F(BoxWriter, AFullDiskIsReportedWithItsCause)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    make("Big/big.bin", QByteArray(4 * CCipherBlock::ChunkBytes, 'b'));
+    // The child runs this test again in a folder of its own.
+    EXPECT_EXIT(packWithFileSizeLimit(engine, path("b.vlx"), path("Big"), Password),
+                ::testing::ExitedWithCode(0),
+                ::testing::AllOf(::testing::HasSubstr("/b.vlx: File too large"),
+                                 ::testing::Not(::testing::HasSubstr("Unknown error"))));
 }

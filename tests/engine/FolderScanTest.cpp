@@ -38,6 +38,22 @@ TEST_F(FolderScan, ListsOwnFilesPatternByPatternBeforeSubfolders)
               (QStringList{path("S/.hiddendir"), path("S/sub"), path("S/zsub")}));
 }
 
+TEST_F(FolderScan, PatternsMatchWholeNames)
+{
+    for (const char *name : {"x.doc", "x.docx", "Y.DOC", "ab.doc", "a+b.doc", "noext"})
+        make(QStringLiteral("W/") + name, "");
+    const auto found = [&](const char *pattern) {
+        QStringList list = names(engine.GetAllFiles(path("W"), pattern));
+        list.sort();
+        return list;
+    };
+    EXPECT_EQ(found("*.doc"), (QStringList{"Y.DOC", "a+b.doc", "ab.doc", "x.doc"}));
+    EXPECT_EQ(found("?.doc"), (QStringList{"Y.DOC", "x.doc"}));
+    EXPECT_EQ(found("a+b.*"), QStringList{"a+b.doc"});
+    EXPECT_EQ(found("doc"), QStringList());
+    EXPECT_EQ(found("*.*").size(), 6);
+}
+
 TEST_F(FolderScan, PathHelpers)
 {
     EXPECT_EQ(CCipherBlock::GetPathFromFile("/a/b.txt"), "/a/");
