@@ -31,13 +31,25 @@ waitFor() {
     return 1
 }
 
-# Xvfb picks a free display number itself and writes it to a file.
+# Xvfb picks a free display number itself and writes it to a file. Two servers started at the
+# same moment can pick the same number, and the loser exits: then start another.
 startX() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
-    waitFor "[ -s '$work/display' ]" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n 1 "$work/display")"
-    waitFor "xdpyinfo >/dev/null 2>&1" || fail "Xvfb does not answer on $DISPLAY"
+    local try xvfb
+    for try in 1 2 3 4 5; do
+        rm -f "$work/display"
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >>"$work/xvfb.log" 2>&1 &
+        xvfb=$!
+        pids+=($xvfb)
+        waitFor "[ -s '$work/display' ] || ! kill -0 $xvfb 2>/dev/null" || fail "Xvfb did not start"
+        export DISPLAY=":$(head -n 1 "$work/display" 2>/dev/null)"
+        if [ "$DISPLAY" != ":" ] && waitFor "xdpyinfo >/dev/null 2>&1 || ! kill -0 $xvfb 2>/dev/null" &&
+            kill -0 "$xvfb" 2>/dev/null && xdpyinfo >/dev/null 2>&1; then
+            return 0
+        fi
+        kill "$xvfb" 2>/dev/null || true
+        sleep 0.$((RANDOM % 9 + 1))
+    done
+    fail "Xvfb did not answer after $try tries"
 }
 
 # A fresh home, so settings, data, the instance lock and runtime files land in the scratch
