@@ -17,7 +17,7 @@ if [ "${1:-}" = "--bench" ]; then
   packages+=(7zip openssl time)
 fi
 if [ "${1:-}" = "--docs" ]; then
-  packages+=(imagemagick openbox)
+  packages+=(imagemagick openbox tint2)
 fi
 
 missing=()
