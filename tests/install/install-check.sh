@@ -44,7 +44,7 @@ words=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
 [ "$words" = extract ] || fail "completion offers \"$words\" for \"ex\""
 
 # The installed program, started as a desktop starts it, on a display without a tray host.
-unset QT_QPA_PLATFORM
+unset QT_QPA_PLATFORM XDG_DATA_HOME
 startX
 freshHome installed
 execLine=$(sed -n 's/^Exec=//p' "$desktop" | sed 's/ %[fFuU]//g')

@@ -12,6 +12,7 @@ freshHome flow
 # data folder, which is also the first default folder.
 mkdir -p "$work/app"
 cp "$1" "$work/app/vaulnix"
+unset XDG_DATA_HOME
 profiles="$HOME/.local/share/Vaulnix/Vaulnix"
 mkdir -p "$work/Papers/notes"
 echo "first letter" >"$work/Papers/letter.txt"
