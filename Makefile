@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 BENCH_DIR ?= build-bench
 
-.PHONY: all deps configure build run test bench fuzz screenshots format clean
+.PHONY: all deps configure build run test package bench fuzz screenshots format clean
 
 all: build
 
@@ -21,6 +21,10 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, in the build folder: vaulnix_VERSION_ARCH.deb
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # Release build of the benchmarks, then the whole benchmark run (a few minutes, on /dev/shm).
 bench:

@@ -3,11 +3,20 @@
 #include "shell/WidgetPrompt.h"
 #include "shell/frmMain.h"
 
+#include "app/DisplayCheck.h"
+
 #include <QApplication>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    if (const std::string problem = DisplayCheck::problem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(VAULNIX_APP_ID));
     QApplication::setOrganizationName(QStringLiteral("Vaulnix"));
     QApplication::setApplicationName(QStringLiteral("Vaulnix"));
     // The program lives in the tray: closing its last window does not end it.

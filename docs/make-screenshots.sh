@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of the real program under Xvfb: the main window with one
-# action, the create-box window and the box contents window.
+# Takes the README's screenshots of the real program under Xvfb, with openbox's window frames,
+# as a user "anna" sees it: the main window with several actions, the create-box window, the
+# box contents window, and the tray icon at 24 and 48 px.
 # Usage: docs/make-screenshots.sh [PATH/TO/vaulnix]   (default: build/app/vaulnix)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -8,42 +9,76 @@ program=$(readlink -f "${1:-$here/../build/app/vaulnix}")
 out="$here/images"
 source "$here/../tests/smoke/x-session.sh"
 command -v import >/dev/null || fail "needs ImageMagick's import (scripts/install-deps.sh --docs)"
+command -v openbox >/dev/null || fail "needs openbox (scripts/install-deps.sh --docs)"
+
+# Paths in the pictures read like a home folder: /home/anna when it can be made (and it is
+# removed again at the end), otherwise a scratch folder.
+home="$work/anna"
+if [ ! -e /home/anna ] && mkdir /home/anna 2>/dev/null; then
+    home=/home/anna
+    trap 'rm -rf /home/anna; cleanup' EXIT
+fi
+export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$out"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM XDG_DATA_HOME
+
+mkdir -p "$HOME/Papers/insurance" "$HOME/Photos/2026" "$HOME/Projects/garden/plans" "$HOME/Taxes"
+echo "Policy" >"$HOME/Papers/insurance/house.txt"
+head -c 40000 /dev/urandom >"$HOME/Papers/passport-scan.pdf"
+for n in 1 2 3; do head -c 200000 /dev/urandom >"$HOME/Photos/2026/IMG_00$n.jpg"; done
+echo "Beds and paths" >"$HOME/Projects/garden/plans/layout.txt"
+head -c 30000 /dev/urandom >"$HOME/Projects/garden/budget.ods"
+head -c 50000 /dev/urandom >"$HOME/Taxes/return-2026.pdf"
 
 startX
-freshHome docs
-mkdir -p "$work/app" "$out"
-cp "$program" "$work/app/vaulnix"
-mkdir -p "$work/Projects/plans" "$work/Projects/budget"
-echo "Draft" >"$work/Projects/plans/outline.txt"
-head -c 30000 /dev/urandom >"$work/Projects/budget/2027.ods"
-echo "Notes" >"$work/Projects/readme.txt"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+waitFor "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window" || fail "openbox did not start"
+xsetroot -solid '#3b6e8f' 2>/dev/null || true
 
-shot() { import -window "$windowId" "$out/$1"; echo "wrote docs/images/$1"; }
+# With its frame, as the window manager draws it.
+shot() {
+    import -frame -window "$windowId" "$out/$1"
+    echo "wrote docs/images/$1"
+}
+main="Vaulnix v1.0.0 - anna"
 
-"$work/app/vaulnix" >"$work/program.log" 2>&1 &
-program=$!
-pids+=($program)
-createFirstProfile anna "correct horse"
-xdotool windowsize --sync "$windowId" 760 260 2>/dev/null || true
+# 1. Without a tray host the window opens at once with the new-profile window in front.
+"$program" >"$work/program.log" 2>&1 &
+pid=$!
+pids+=($pid)
+focusWindow "Vaulnix - New User Profile"
+typeText anna; xdotool key Return
+typeText "correct horse"; xdotool key Return
+typeText "correct horse"; xdotool key Return
+focusWindow "Settings"
+typeText "$HOME/Boxes"; xdotool key Return
+focusWindow "$main"
+xdotool windowsize --sync "$windowId" 900 250 2>/dev/null || true
 
-newBoxAction "$work/Projects"
-focusWindow "Vaulnix v1.0.0 - anna"
+for folder in Papers Photos Projects; do
+    newBoxAction "$HOME/$folder"
+    focusWindow "$main"
+done
 xdotool key F5
-waitFor "[ -s '$work/app/Projects.vlx' ]" || fail "the run wrote no box"
+waitFor "[ -s '$HOME/Boxes/Projects.vlx' ]" || fail "the run wrote no box"
+sleep 1
+newBoxAction "$HOME/Taxes"
+focusWindow "$main"
 sleep 0.5
-focusWindow "Vaulnix v1.0.0 - anna"
 shot main-window.png
 
 # The create-box window, as File > New Box shows it.
 xdotool key ctrl+n
 focusWindow "Select Folder to Box"
-typeText "$work/Projects"; xdotool key Return
+typeText "$HOME/Papers"; xdotool key Return
 focusWindow "Create Box"
 shot create-box.png
 xdotool key Escape
 
-# The contents window: the list's popup on the (now extract) row, then "View Contents".
-focusWindow "Vaulnix v1.0.0 - anna"
+# The contents window: the list's popup on the first (now extract) row, then "View Contents".
+focusWindow "$main"
 eval "$(xdotool getwindowgeometry --shell "$windowId")"
 xdotool mousemove $((X + 60)) $((Y + 50)) click 1
 xdotool click 3
@@ -52,5 +87,50 @@ xdotool key Down Down Return
 focusWindow "Vaulnix Contents"
 shot contents.png
 xdotool key Escape
-focusWindow "Vaulnix v1.0.0 - anna"
-exitProgram "$program"
+focusWindow "$main"
+exitProgram "$pid"
+
+# 2. The tray icon in a panel (tint2) whose tray holds icons of each size, beside its clock.
+trayShot() {
+    cat >"$work/tint2-$1.conf" <<CONF
+rounded = 0
+border_width = 0
+background_color = #2b3036 100
+border_color = #000000 0
+panel_items = SC
+panel_size = $(($1 * 2 + 90)) $(($1 + 12))
+panel_margin = 0 0
+panel_padding = 8 0 10
+panel_position = top right horizontal
+panel_background_id = 1
+panel_dock = 0
+panel_layer = top
+strut_policy = none
+wm_menu = 0
+systray_padding = 0 0 6
+systray_background_id = 0
+systray_icon_size = $1
+time1_format = %H:%M
+time1_font = sans $(($1 / 3 + 4))
+clock_font_color = #eeeeee 100
+clock_background_id = 0
+CONF
+    tint2 -c "$work/tint2-$1.conf" >>"$work/tint2.log" 2>&1 &
+    panelPid=$!
+    pids+=($panelPid)
+    waitFor "xdotool search --onlyvisible --class tint2 >/dev/null 2>&1" || fail "tint2 did not start"
+    "$program" >>"$work/program.log" 2>&1 &
+    pid=$!
+    pids+=($pid)
+    sleep 2
+    import -window root "$work/screen$1.png"
+    convert "$work/screen$1.png" -crop "$(($1 * 2 + 90))x$(($1 + 12))+$((1024 - $1 * 2 - 90))+0" \
+        +repage "$work/tray$1.png"
+    kill "$pid" "$panelPid"
+    wait "$pid" "$panelPid" 2>/dev/null || true
+}
+trayShot 24
+trayShot 48
+convert "$work/tray24.png" -size 24x1 xc:'#3b6e8f' "$work/tray48.png" -background '#3b6e8f' \
+    -gravity center +append -bordercolor '#3b6e8f' -border 12 "$out/tray.png"
+echo "wrote docs/images/tray.png"

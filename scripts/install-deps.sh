@@ -4,18 +4,20 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev # the tests include a short fuzz pass built with clang and libFuzzer
   xvfb xauth xdotool trayer x11-utils openbox
+  # installing and packaging: the install check validates what lands on a desktop
+  desktop-file-utils appstream man-db bash-completion shared-mime-info dpkg-dev file lintian
 )
 
 if [ "${1:-}" = "--bench" ]; then
   packages+=(7zip openssl time)
 fi
 if [ "${1:-}" = "--docs" ]; then
-  packages+=(imagemagick)
+  packages+=(imagemagick openbox tint2)
 fi
 
 missing=()

@@ -32,7 +32,7 @@ void CTray::PicBox(PictureBox *box)
     mPic = box;
     if (box) {
         connect(box, &PictureBox::changed, this, &CTray::pictureChanged);
-        trayIcon.setIcon(QIcon(box->picture()));
+        trayIcon.setIcon(box->artwork());
     }
 }
 
@@ -64,7 +64,7 @@ void CTray::DeleteIcon()
 void CTray::pictureChanged()
 {
     if (mPic)
-        trayIcon.setIcon(QIcon(mPic->picture()));
+        trayIcon.setIcon(mPic->artwork());
 }
 
 void CTray::activated(QSystemTrayIcon::ActivationReason reason)

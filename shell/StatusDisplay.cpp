@@ -10,11 +10,10 @@
 #include <QLabel>
 
 // The icons live in a static library, whose resources must be registered by hand.
-static std::array<QPixmap, 2> loadIcons()
+static std::array<QIcon, 2> loadIcons()
 {
     Q_INIT_RESOURCE(icons);
-    return {QPixmap(QStringLiteral(":/icons/idle.png")),
-            QPixmap(QStringLiteral(":/icons/busy.png"))};
+    return {QIcon(QStringLiteral(":/icons/idle.svg")), QIcon(QStringLiteral(":/icons/busy.svg"))};
 }
 
 namespace {

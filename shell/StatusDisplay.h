@@ -1,16 +1,18 @@
 #pragma once
 
+#include <QIcon>
 #include <QLocale>
 #include <QObject>
 #include <QPixmap>
 #include <QTime>
+
+#include "shell/PictureBox.h"
 
 #include <array>
 #include <functional>
 
 class CCipherBlock;
 class CTray;
-class PictureBox;
 class QLabel;
 
 // The status line, the busy indicator and the tray picture, and the engine progress that feeds
@@ -31,7 +33,12 @@ public:
     void SetIcon(qint16 icon);
     static void AutoSizeCaption(QLabel *label);
     static QString timeStamp(const QTime &time, const QLocale &locale = QLocale());
-    QPixmap picture(int index) const { return pics.at(size_t(index)); }
+    // The idle (0) and busy (1) padlock, drawn at whatever size is asked for.
+    QIcon icon(int index) const { return pics.at(size_t(index)); }
+    QPixmap picture(int index) const
+    {
+        return icon(index).pixmap(PictureBox::PictureSize, PictureBox::PictureSize);
+    }
 
     void AddingToBlock();
     void BuildingHeader(qint32 Current, qint32 Total);
@@ -46,7 +53,7 @@ private:
     QLabel *lblBusy;
     PictureBox *pic;
     CTray *tray;
-    std::array<QPixmap, 2> pics;
+    std::array<QIcon, 2> pics;
     std::function<QTime()> now = [] { return QTime::currentTime(); };
     std::function<void()> pumpMessages;
     qint16 LastBuildPercent = 0;

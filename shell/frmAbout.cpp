@@ -3,6 +3,7 @@
 #include "shell/Global.h"
 #include "shell/HTMLLink.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +17,8 @@ frmAbout::frmAbout(QWidget *parent)
     , lblTitle(new QLabel)
     , lblTerms(new QLabel(
           QStringLiteral("This program is provided as is, without warranty of any kind.")))
+    , lblProfiles(
+          new QLabel(QStringLiteral("Profiles: ") + QDir::toNativeSeparators(Global::AppPath)))
     , lblWeb(new QLabel(QStringLiteral("web:")))
     , lblQuorvane(new QLabel(SiteName))
     , lblEmail(new QLabel(QStringLiteral("e-mail:")))
@@ -33,6 +36,9 @@ frmAbout::frmAbout(QWidget *parent)
     bold.setPointSizeF(bold.pointSizeF() * 1.5);
     lblTitle->setFont(bold);
     lblTerms->setWordWrap(true);
+    lblProfiles->setTextFormat(Qt::PlainText);
+    lblProfiles->setWordWrap(true);
+    lblProfiles->setTextInteractionFlags(Qt::TextSelectableByMouse);
     picIcon->setPixmap(windowIcon().pixmap(32, 32));
     picIcon->setAlignment(Qt::AlignTop);
 
@@ -58,6 +64,7 @@ frmAbout::frmAbout(QWidget *parent)
     auto *text = new QVBoxLayout;
     text->addWidget(lblTitle);
     text->addWidget(lblTerms);
+    text->addWidget(lblProfiles);
     text->addSpacing(8);
     text->addLayout(links);
     auto *top = new QHBoxLayout;

@@ -28,6 +28,7 @@ public:
     QLabel *picIcon;
     QLabel *lblTitle;
     QLabel *lblTerms;
+    QLabel *lblProfiles; // where this program keeps its profiles
     QLabel *lblWeb;
     QLabel *lblQuorvane;
     QLabel *lblEmail;

@@ -8,6 +8,7 @@
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
+#include "shell/AppLocations.h"
 #include "shell/CTray.h"
 #include "shell/Global.h"
 #include "shell/PictureBox.h"
@@ -56,11 +57,10 @@ QString programFolder(const QString &configured)
 {
     QString folder = configured;
     if (folder.isEmpty()) {
-        folder = QCoreApplication::applicationDirPath();
-        if (!QFileInfo(folder).isWritable()) {
-            folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-            QDir().mkpath(folder);
-        }
+        folder = AppLocations::profileFolder(
+            QCoreApplication::applicationDirPath(),
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        AppLocations::makePrivateFolder(folder);
     }
     folder = QDir::fromNativeSeparators(folder);
     if (!folder.endsWith(QLatin1Char('/')))
@@ -98,7 +98,7 @@ frmMain::frmMain(Options opts)
     display->setPump([] { QCoreApplication::processEvents(); });
     actionRunner = new ActionRunner(*this);
     boxFlows = std::make_unique<BoxFlows>(*this);
-    setWindowIcon(QIcon(display->picture(0)));
+    setWindowIcon(display->icon(0));
 
     Timer->setSingleShot(true);
     Timer->setInterval(1);
@@ -190,9 +190,7 @@ bool frmMain::Load()
 {
     QString lockPath = options.lockFile;
     if (lockPath.isEmpty())
-        lockPath =
-            QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                .filePath(QStringLiteral("vaulnix-%1.lock").arg(qEnvironmentVariable("USER")));
+        lockPath = AppLocations::instanceLockFile();
     instanceLock = std::make_unique<QLockFile>(lockPath);
     instanceLock->setStaleLockTime(0);
     if (!instanceLock->tryLock(0)) {
@@ -216,7 +214,7 @@ bool frmMain::Load()
     display->connectEngine(*Vaulnix);
     trayAvailable = options.trayAvailable < 0 ? QSystemTrayIcon::isSystemTrayAvailable()
                                               : options.trayAvailable != 0;
-    pic->setPicture(display->picture(0));
+    pic->setPicture(display->icon(0));
     Tray->PicBox(pic);
     Tray->TipText(Global::VersionTitle());
     connect(Tray, &CTray::LButtonDblClick, this, &frmMain::Tray_LButtonDblClick);

@@ -33,7 +33,7 @@ public:
     {
         QString appPath;        // empty: the program's folder, or the user's data folder
         QString settingsFile;   // empty: the platform's per-user settings store
-        QString lockFile;       // empty: one lock per user in the temporary folder
+        QString lockFile;       // empty: one lock per login session (AppLocations)
         int trayAvailable = -1; // -1: ask the platform
     };
 

@@ -1,9 +1,12 @@
 #include "shell/frmSettings.h"
 
 #include "dialogs/API.h"
+#include "shell/AutostartEntry.h"
 #include "shell/Global.h"
 #include "shell/Prompt.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,6 +22,7 @@ frmSettings::frmSettings(Host h, QWidget *parent)
     , cmdBrowse(new QPushButton(QStringLiteral("...")))
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdCancel(new QPushButton(QStringLiteral("Cancel")))
+    , chkStartAtLogin(new QCheckBox(QStringLiteral("Start Vaulnix when I log in")))
     , host(std::move(h))
 {
     setWindowTitle(QStringLiteral("Settings"));
@@ -46,6 +50,8 @@ frmSettings::frmSettings(Host h, QWidget *parent)
     buttons->addWidget(cmdCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(frame);
+    chkStartAtLogin->setChecked(AutostartEntry().isEnabled());
+    layout->addWidget(chkStartAtLogin);
     layout->addLayout(buttons);
     cmdOK->setDefault(true);
     resize(420, sizeHint().height());
@@ -80,8 +86,21 @@ void frmSettings::cmdOK_Click()
             Prompt::inform(
                 QStringLiteral("The folder %1 could not be created.").arg(Global::DefaultFolder));
     }
+    applyStartAtLogin();
     Global::DialogResult = 1;
     accept();
+}
+
+void frmSettings::applyStartAtLogin()
+{
+    const AutostartEntry entry;
+    const bool wanted = chkStartAtLogin->isChecked();
+    if (wanted == entry.isEnabled())
+        return;
+    if (!(wanted ? entry.enable(QCoreApplication::applicationFilePath()) : entry.disable()))
+        Prompt::inform(QStringLiteral("The autostart entry %1 could not be %2.")
+                           .arg(entry.filePath(),
+                                wanted ? QStringLiteral("written") : QStringLiteral("removed")));
 }
 
 void frmSettings::cmdCancel_Click()

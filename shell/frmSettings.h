@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -25,12 +26,15 @@ public:
     QPushButton *cmdBrowse;
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
+    QCheckBox *chkStartAtLogin; // the computer user's autostart entry, not the profile's
 
     void cmdBrowse_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
 
 private:
+    void applyStartAtLogin();
+
     Host host;
     bool changed = false;
 };

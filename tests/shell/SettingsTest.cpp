@@ -1,9 +1,12 @@
 #include "MainWindowFixture.h"
 
 #include "profiles/UserManagement.h"
+#include "shell/AutostartEntry.h"
 #include "shell/Global.h"
 #include "shell/frmSettings.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -102,4 +105,39 @@ TEST_F(Settings, CreatePathMakesEveryMissingLevel)
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath("x/file.txt")));
     TestSupport::writeFile(tmp.filePath("plain"), "");
     EXPECT_FALSE(Global::CreatePath(tmp.filePath("plain/sub/")));
+}
+
+TEST_F(Settings, StartAtLoginWritesAndRemovesTheAutostartEntryOnOkOnly)
+{
+    struct ConfigHome
+    {
+        QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        explicit ConfigHome(const QString &folder) { qputenv("XDG_CONFIG_HOME", folder.toUtf8()); }
+        ~ConfigHome()
+        {
+            saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
+        }
+    } configHome(tmp.filePath("config"));
+    const QString entry = tmp.filePath("config/autostart/") + AutostartEntry::FileName;
+    const auto setBox = [](bool ticked, bool ok) {
+        frmSettings dialog({[] {}, [](const QString &) {}});
+        dialog.chkStartAtLogin->setChecked(ticked);
+        ok ? dialog.cmdOK_Click() : dialog.cmdCancel_Click();
+    };
+
+    setBox(true, false);
+    EXPECT_FALSE(QFileInfo::exists(entry)) << "Cancel changes nothing";
+    setBox(true, true);
+    ASSERT_TRUE(QFileInfo::exists(entry));
+    const QString text = QString::fromUtf8(TestSupport::readFile(entry));
+    EXPECT_TRUE(text.contains("\nExec=" + QCoreApplication::applicationFilePath() + "\n"))
+        << text.toStdString();
+    {
+        frmSettings dialog({[] {}, [](const QString &) {}});
+        EXPECT_TRUE(dialog.chkStartAtLogin->isChecked()) << "the box shows the entry";
+    }
+    setBox(false, false);
+    EXPECT_TRUE(QFileInfo::exists(entry)) << "Cancel changes nothing";
+    setBox(false, true);
+    EXPECT_FALSE(QFileInfo::exists(entry));
 }

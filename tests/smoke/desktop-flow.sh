@@ -8,9 +8,12 @@ source "$(dirname "$0")/x-session.sh"
 
 startX
 freshHome flow
-# The program keeps its profiles beside itself: run a private copy.
+# A private copy of the program, whose folder holds no profiles: it keeps them in the user's
+# data folder, which is also the first default folder.
 mkdir -p "$work/app"
 cp "$1" "$work/app/vaulnix"
+unset XDG_DATA_HOME
+profiles="$HOME/.local/share/Vaulnix/Vaulnix"
 mkdir -p "$work/Papers/notes"
 echo "first letter" >"$work/Papers/letter.txt"
 echo "a note" >"$work/Papers/notes/note.txt"
@@ -21,7 +24,7 @@ echo "a note" >"$work/Papers/notes/note.txt"
 program=$!
 pids+=($program)
 createFirstProfile tester s3cret
-[ -f "$work/app/tester.vlu" ] || fail "the profile was not written"
+[ -f "$profiles/tester.vlu" ] || fail "the profile was not written"
 echo "flow: profile created and logged on"
 
 # Log off; without a tray the login window comes back at once.
@@ -34,7 +37,7 @@ echo "flow: logged off and on"
 newBoxAction "$work/Papers"
 focusWindow "Vaulnix v1.0.0 - tester"
 xdotool key F5
-waitFor "[ -s '$work/app/Papers.vlx' ]" || fail "the run wrote no box"
+waitFor "[ -s '$profiles/Papers.vlx' ]" || fail "the run wrote no box"
 echo "flow: the run wrote the box"
 rm -rf "$work/Papers"
 xdotool key F5

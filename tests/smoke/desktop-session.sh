@@ -47,7 +47,7 @@ logOn
 [ "$(clientSize)" = "$size" ] || fail "the window came back as $(clientSize), closed as $size"
 echo "session: the window kept its size ($size)"
 xdotool key F5
-waitFor "[ -s '$work/app/Papers.vlx' ]" || fail "the action was lost with SIGTERM"
+waitFor "[ -s '$XDG_DATA_HOME/Vaulnix/Vaulnix/Papers.vlx' ]" || fail "the action was lost with SIGTERM"
 echo "session: the action survived SIGTERM"
 terminate
 
