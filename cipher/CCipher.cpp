@@ -30,8 +30,7 @@ bool CCipher::Initilize(const QByteArray &key, qint16 mode)
         return false;
     if (key.size() > std::numeric_limits<int32_t>::max())
         return false;
-    InitCipher(key.constData(), int32_t(key.size()), mode);
-    return true;
+    return InitCipher(key.constData(), int32_t(key.size()), mode) == 1;
 }
 
 bool CCipher::Initilize(const QString &key, qint16 mode)
@@ -74,11 +73,13 @@ void CCipher::Cipher(const char *input, qsizetype n, char *output)
     }
 }
 
-QByteArray CCipher::SecureString(const QByteArray &data, const QByteArray &key)
+QByteArray CCipher::SecureString(const QByteArray &data, const QByteArray &key, qint16 mode)
 {
     if (data.size() > MaxSecureLength)
         throw std::length_error("text too long to secure");
-    Initilize(key, 0);
+    // Enciphering under whatever key was left behind would look like success.
+    if (!Initilize(key, mode) && !key.isEmpty())
+        throw std::invalid_argument("unknown cipher mode");
     const QByteArray body = encodeText(Cipher(data));
     const qsizetype length = data.size();
     QByteArray header(6, '\0');
@@ -95,16 +96,18 @@ QString CCipher::SecureString(const QString &data, const QString &key)
     return QString::fromLatin1(SecureString(data.toUtf8(), key.toUtf8()));
 }
 
-QByteArray CCipher::DeSecureString(const QByteArray &text, const QByteArray &key)
+QByteArray CCipher::DeSecureString(const QByteArray &text, const QByteArray &key, qint16 mode)
 {
     QByteArray result;
-    Initilize(key, 0);
+    const bool refused = !Initilize(key, mode) && !key.isEmpty();
     const QByteArray headerText = text.left(8);
     const QByteArray bodyText = text.size() > 8 ? text.mid(8) : QByteArray();
     QByteArray header(headerText.size(), ' ');
     const int32_t headerBytes =
         DecodeText(headerText.constData(), int32_t(headerText.size()), header.data());
-    if (headerBytes < 3) {
+    if (refused) {
+        result = ErrorPrefix.toLatin1() + "unknown cipher mode";
+    } else if (headerBytes < 3) {
         result = "ERR";
     } else if (bodyText.isEmpty()) {
         result = "ERR2";

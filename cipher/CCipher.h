@@ -11,9 +11,13 @@ class CCipher
 public:
     static constexpr qsizetype MaxSecureLength = 16777215;
     static inline const QString ErrorPrefix = QStringLiteral("ERR: ");
+    // Boxes and profiles are keyed separately from one password.
+    static constexpr qint16 BoxMode = 0;
+    static constexpr qint16 ProfileMode = 1;
 
-    bool Initilize(const QByteArray &key, qint16 mode = 0);
-    bool Initilize(const QString &key, qint16 mode = 0);
+    // False, keying nothing, for an empty key or a mode other than the two above.
+    bool Initilize(const QByteArray &key, qint16 mode = BoxMode);
+    bool Initilize(const QString &key, qint16 mode = BoxMode);
     void Clear();
     // Derives the key for a later Initilize ahead of time; safe on another thread, and it leaves
     // the keyed state alone.
@@ -25,8 +29,10 @@ public:
     // Hot path: transforms n bytes from input into output (which may be the same buffer).
     void Cipher(const char *input, qsizetype n, char *output);
 
-    QByteArray SecureString(const QByteArray &data, const QByteArray &key);
+    // A mode that Initilize refuses throws std::invalid_argument from SecureString and gives an
+    // error text from DeSecureString.
+    QByteArray SecureString(const QByteArray &data, const QByteArray &key, qint16 mode = BoxMode);
     QString SecureString(const QString &data, const QString &key);
-    QByteArray DeSecureString(const QByteArray &text, const QByteArray &key);
+    QByteArray DeSecureString(const QByteArray &text, const QByteArray &key, qint16 mode = BoxMode);
     QString DeSecureString(const QString &text, const QString &key);
 };

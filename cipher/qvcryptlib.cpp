@@ -12,17 +12,20 @@
 
 namespace {
 
-constexpr unsigned char kSalt[crypto_pwhash_SALTBYTES] = {'v', 'a', 'u', 'l', 'n', 'i', 'x', '-',
-                                                          'q', 'v', 'c', 'r', 'y', 'p', 't', '1'};
-static_assert(sizeof(kSalt) == 16);
+// One salt per mode: 0 keys boxes, 1 keys profiles, so the two never share a keystream.
+constexpr int kModes = 2;
+constexpr unsigned char kSalts[kModes][crypto_pwhash_SALTBYTES] = {
+    {'v', 'a', 'u', 'l', 'n', 'i', 'x', '-', 'q', 'v', 'c', 'r', 'y', 'p', 't', '1'},
+    {'v', 'a', 'u', 'l', 'n', 'i', 'x', '-', 'q', 'v', 't', 'e', 'x', 't', '0', '1'}};
+static_assert(crypto_pwhash_SALTBYTES == 16);
 constexpr unsigned long long kOpsLimit = 2;
 constexpr size_t kMemLimit = 67108864;
 constexpr size_t kKeyBytes = 32;
 constexpr int kCacheSlots = 8;
 constexpr char kClearKey = '*';
 
-// Derived keys of passwords seen in this process, found by a keyed hash of the password so the
-// password itself is never kept. Lives in guarded, locked memory and is wiped at exit.
+// Derived keys of the passwords and modes seen in this process, found by a keyed hash of both so
+// the password itself is never kept. Lives in guarded, locked memory and is wiped at exit.
 struct CacheSlot
 {
     unsigned char fingerprint[crypto_generichash_BYTES];
@@ -38,9 +41,11 @@ struct SecretArea
     unsigned char fingerprintKey[crypto_generichash_KEYBYTES];
     unsigned char currentKey[kKeyBytes];
     CacheSlot slots[kCacheSlots];
-    // The key behind currentKey, so keying again with it (once per file of a box) is a compare.
+    // The key and mode behind currentKey, so keying again with them (once per file of a box) is a
+    // compare.
     unsigned char currentPassword[kRememberedKeyBytes];
     size_t currentPasswordLength;
+    int currentMode;
     bool currentPasswordKnown;
 };
 
@@ -67,7 +72,7 @@ public:
         sodium_free(secrets); // wipes before freeing
     }
 
-    void key(const char *bytes, int32_t length)
+    void key(const char *bytes, int32_t length, int mode)
     {
         if (!bytes || length < 0)
             length = 0;
@@ -80,13 +85,13 @@ public:
             keyed = false;
             return;
         }
-        use(reinterpret_cast<const unsigned char *>(bytes), size_t(length));
+        use(reinterpret_cast<const unsigned char *>(bytes), size_t(length), mode);
     }
 
     void transform(const char *input, int32_t n, char *output)
     {
         if (!keyed)
-            use(reinterpret_cast<const unsigned char *>(&kClearKey), 1);
+            use(reinterpret_cast<const unsigned char *>(&kClearKey), 1, 0);
         int outLength = 0;
         if (EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char *>(output), &outLength,
                               reinterpret_cast<const unsigned char *>(input), n) != 1 ||
@@ -94,14 +99,14 @@ public:
             std::abort();
     }
 
-    // Fills the cache for a key without the lock held during the derivation, so that it can run
+    // Fills the cache for a box key without the lock held during the derivation, so that it can run
     // on another thread while this one goes on.
     void prepare(const unsigned char *password, size_t length)
     {
         unsigned char fingerprint[crypto_generichash_BYTES];
         {
             std::lock_guard guard(lock);
-            fingerprintOf(password, length, fingerprint);
+            fingerprintOf(password, length, 0, fingerprint);
             if (findSlot(fingerprint)) {
                 sodium_memzero(fingerprint, sizeof fingerprint);
                 return;
@@ -110,7 +115,7 @@ public:
         auto *key = static_cast<unsigned char *>(sodium_malloc(kKeyBytes));
         if (!key)
             std::abort();
-        derive(password, length, key);
+        derive(password, length, 0, key);
         {
             std::lock_guard guard(lock);
             store(fingerprint, key);
@@ -130,20 +135,22 @@ private:
         secrets->currentPasswordKnown = false;
     }
 
-    bool isCurrentPassword(const unsigned char *bytes, size_t length) const
+    bool isCurrentKey(const unsigned char *bytes, size_t length, int mode) const
     {
-        return secrets->currentPasswordKnown && length == secrets->currentPasswordLength &&
+        return secrets->currentPasswordKnown && mode == secrets->currentMode &&
+               length == secrets->currentPasswordLength &&
                sodium_memcmp(secrets->currentPassword, bytes, length) == 0;
     }
 
-    void use(const unsigned char *bytes, size_t length)
+    void use(const unsigned char *bytes, size_t length, int mode)
     {
-        if (!isCurrentPassword(bytes, length)) {
-            deriveKey(bytes, length);
+        if (!isCurrentKey(bytes, length, mode)) {
+            deriveKey(bytes, length, mode);
             forgetPassword();
             if (length <= kRememberedKeyBytes) {
                 std::memcpy(secrets->currentPassword, bytes, length);
                 secrets->currentPasswordLength = length;
+                secrets->currentMode = mode;
                 secrets->currentPasswordKnown = true;
             }
         }
@@ -155,10 +162,17 @@ private:
         keyed = true;
     }
 
-    void fingerprintOf(const unsigned char *password, size_t length, unsigned char *fingerprint)
+    void fingerprintOf(const unsigned char *password, size_t length, int mode,
+                       unsigned char *fingerprint)
     {
-        crypto_generichash(fingerprint, crypto_generichash_BYTES, password, length,
-                           secrets->fingerprintKey, sizeof secrets->fingerprintKey);
+        const unsigned char modeByte = static_cast<unsigned char>(mode);
+        crypto_generichash_state hash;
+        crypto_generichash_init(&hash, secrets->fingerprintKey, sizeof secrets->fingerprintKey,
+                                crypto_generichash_BYTES);
+        crypto_generichash_update(&hash, &modeByte, 1);
+        crypto_generichash_update(&hash, password, length);
+        crypto_generichash_final(&hash, fingerprint, crypto_generichash_BYTES);
+        sodium_memzero(&hash, sizeof hash);
     }
 
     CacheSlot *findSlot(const unsigned char *fingerprint)
@@ -189,21 +203,21 @@ private:
         ++derivations;
     }
 
-    static void derive(const unsigned char *password, size_t length, unsigned char *key)
+    static void derive(const unsigned char *password, size_t length, int mode, unsigned char *key)
     {
-        if (crypto_pwhash(key, kKeyBytes, reinterpret_cast<const char *>(password), length, kSalt,
-                          kOpsLimit, kMemLimit, crypto_pwhash_ALG_ARGON2ID13) != 0)
+        if (crypto_pwhash(key, kKeyBytes, reinterpret_cast<const char *>(password), length,
+                          kSalts[mode], kOpsLimit, kMemLimit, crypto_pwhash_ALG_ARGON2ID13) != 0)
             std::abort(); // out of memory: no safe way to go on keying
     }
 
-    void deriveKey(const unsigned char *password, size_t length)
+    void deriveKey(const unsigned char *password, size_t length, int mode)
     {
         unsigned char fingerprint[crypto_generichash_BYTES];
-        fingerprintOf(password, length, fingerprint);
+        fingerprintOf(password, length, mode, fingerprint);
         if (const CacheSlot *slot = findSlot(fingerprint)) {
             std::memcpy(secrets->currentKey, slot->key, kKeyBytes);
         } else {
-            derive(password, length, secrets->currentKey);
+            derive(password, length, mode, secrets->currentKey);
             store(fingerprint, secrets->currentKey);
         }
         sodium_memzero(fingerprint, sizeof fingerprint);
@@ -227,13 +241,15 @@ CipherState &state()
 
 extern "C" {
 
-int32_t InitCipher(const char *key, int32_t keyLength, int32_t /*mode*/)
+int32_t InitCipher(const char *key, int32_t keyLength, int32_t mode)
 {
+    if (mode < 0 || mode >= kModes)
+        return 0;
     CipherState &s = state();
     std::lock_guard guard(s.lock);
-    s.key(key, keyLength);
+    s.key(key, keyLength, int(mode));
     generation.fetch_add(1);
-    return 0;
+    return 1;
 }
 
 int32_t CipherBuffer(const char *input, int32_t n, char *output)

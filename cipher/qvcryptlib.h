@@ -5,7 +5,9 @@
 // The keyed byte transform and text encoding behind CCipher. One keyed state per process.
 extern "C" {
 
-// (Re)keys the process-wide stream from the key bytes; the mode is accepted and ignored.
+// (Re)keys the process-wide stream from the key bytes. Mode 0 derives the key that boxes use,
+// mode 1 a separate key for profiles. Returns 1 when keyed; any other mode is refused: the result
+// is 0 and the keyed state is left as it was.
 int32_t InitCipher(const char *key, int32_t keyLength, int32_t mode);
 
 // XORs n bytes with the keystream at the current stream position; returns n.
@@ -19,8 +21,8 @@ int32_t EncodeText(const char *input, int32_t n, char *output);
 // is not valid Base64.
 int32_t DecodeText(const char *input, int32_t m, char *output);
 
-// Derives the key for keyBytes into the cache without touching the keyed state, so that a later
-// InitCipher with the same key is immediate. Safe to call from another thread.
+// Derives the box key (mode 0) for keyBytes into the cache without touching the keyed state, so
+// that a later InitCipher with the same key is immediate. Safe to call from another thread.
 void PrepareCipherKey(const char *key, int32_t keyLength);
 
 // How many key derivations this process has run (the cache avoids repeats).

@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QStringBuilder>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <future>
@@ -603,9 +604,13 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     // leaves an existing box as it was. Unbuffered, so every failed write is seen at once.
     QSaveFile box(BlockFile);
     box.setDirectWriteFallback(false);
-    if (!box.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!openPrivate(box, QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw VaulnixError(
             QStringLiteral("Cannot create the box %1: %2").arg(BlockFile, box.errorString()));
+    // A new box is its owner's alone; a box written over keeps the mode its owner gave it.
+    if (!keepModeOf(BlockFile, box))
+        throw VaulnixError(QStringLiteral("Cannot set the access rights of the box %1: %2")
+                               .arg(BlockFile, QString::fromLocal8Bit(std::strerror(errno))));
 
     // The header is built in memory and written at once, its table length already in place.
     requireOwnKey(BlockFile);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QString>
 
 #include <algorithm>
@@ -45,6 +46,43 @@ bool replaceFile(const QString &from, const QString &to, QString &error)
     if (code)
         error = QString::fromLocal8Bit(code.message().c_str());
     return !code;
+}
+
+bool openPrivate(QFileDevice &file, QIODevice::OpenMode mode)
+{
+#ifdef Q_OS_UNIX
+    // The umask belongs to the whole process; nothing else here creates files while a box or a
+    // profile is being opened, and anything that did would only come out more private.
+    const mode_t saved = ::umask(S_IRWXG | S_IRWXO);
+    const bool opened = file.open(mode);
+    ::umask(saved);
+    return opened;
+#else
+    return file.open(mode);
+#endif
+}
+
+bool makePrivate(QFileDevice &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fchmod(file.handle(), S_IRUSR | S_IWUSR) == 0;
+#else
+    return file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#endif
+}
+
+bool keepModeOf(const QString &path, QFileDevice &file)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return makePrivate(file);
+    return ::fchmod(file.handle(), info.st_mode & 07777) == 0;
+#else
+    if (!QFileInfo::exists(path))
+        return makePrivate(file);
+    return file.setPermissions(QFileInfo(path).permissions());
+#endif
 }
 
 QList<FolderEntry> listFolder(const QString &path)

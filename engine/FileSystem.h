@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QList>
 #include <QString>
 
@@ -13,6 +14,15 @@ bool syncToDisk(QFileDevice &file, QString *error = nullptr);
 // Puts from in the place of to in one step, replacing an existing file; false with the reason
 // in error when that fails.
 bool replaceFile(const QString &from, const QString &to, QString &error);
+
+// Opens file (a QFile or a QSaveFile) so that a file it creates is its owner's alone from the
+// start (0600, or less when the umask says so), never readable by others even for a moment.
+bool openPrivate(QFileDevice &file, QIODevice::OpenMode mode);
+// Makes an open file readable and writable by its owner alone (0600).
+bool makePrivate(QFileDevice &file);
+// Gives an open file that will replace the file at path that file's exact mode, or makes it
+// private (0600) when there is none.
+bool keepModeOf(const QString &path, QFileDevice &file);
 
 struct FolderEntry
 {

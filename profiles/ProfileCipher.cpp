@@ -6,13 +6,14 @@ namespace {
 const QByteArray MarkerText = QByteArrayLiteral("$");
 }
 
-ProfileCipher::ProfileCipher(const QString &password)
+ProfileCipher::ProfileCipher(const QString &password, qint16 keyMode)
     : key(password.toUtf8())
+    , mode(keyMode)
 {}
 
 char ProfileCipher::marker()
 {
-    cipher.Initilize(key, 0);
+    cipher.Initilize(key, mode);
     const QByteArray enciphered = cipher.Cipher(MarkerText);
     cipher.Clear();
     return enciphered[0];
@@ -20,7 +21,7 @@ char ProfileCipher::marker()
 
 bool ProfileCipher::isMarker(char byte)
 {
-    cipher.Initilize(key, 0);
+    cipher.Initilize(key, mode);
     const QByteArray deciphered = cipher.Cipher(QByteArray(1, byte));
     cipher.Clear();
     return deciphered == MarkerText;
@@ -28,17 +29,17 @@ bool ProfileCipher::isMarker(char byte)
 
 QByteArray ProfileCipher::secure(const QString &text)
 {
-    return cipher.SecureString(text.toUtf8(), key);
+    return cipher.SecureString(text.toUtf8(), key, mode);
 }
 
 std::optional<QString> ProfileCipher::unsecure(const QByteArray &line)
 {
     // The empty text is secured without a body, which the cipher reads back as an error text.
-    if (line == cipher.SecureString(QByteArray(), key))
+    if (line == cipher.SecureString(QByteArray(), key, mode))
         return QString();
-    const QByteArray bytes = cipher.DeSecureString(line, key);
+    const QByteArray bytes = cipher.DeSecureString(line, key, mode);
     // Securing is deterministic: only a well-formed line comes back from a second pass unchanged.
-    if (cipher.SecureString(bytes, key) != line)
+    if (cipher.SecureString(bytes, key, mode) != line)
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder(bytes);

@@ -8,11 +8,12 @@
 #include <optional>
 
 // Enciphers the marker and secures the lines of one profile under its password. Each call is a
-// whole keyed sequence, so calls never interleave with other users of the cipher.
+// whole keyed sequence, so calls never interleave with other users of the cipher. Profiles have a
+// key of their own; profiles of earlier builds were keyed like boxes (CCipher::BoxMode).
 class ProfileCipher
 {
 public:
-    explicit ProfileCipher(const QString &password);
+    explicit ProfileCipher(const QString &password, qint16 mode = CCipher::ProfileMode);
 
     char marker();
     bool isMarker(char byte);
@@ -23,5 +24,6 @@ public:
 
 private:
     QByteArray key;
+    qint16 mode;
     CCipher cipher;
 };

@@ -67,6 +67,27 @@ struct Profile
     std::vector<ActionLine> Actions;
 };
 
+// The profile's lines under one key; null with the number of the first line that does not read.
+std::optional<Profile> decipher(const ProfileLayout &layout, ProfileCipher &cipher, int &badLine)
+{
+    const auto folder = cipher.unsecure(layout.Lines[0]);
+    if (!folder) {
+        badLine = 2;
+        return std::nullopt;
+    }
+    Profile profile{*folder, {}};
+    for (qsizetype i = 1; i < layout.Lines.size(); ++i) {
+        const auto text = cipher.unsecure(layout.Lines[i]);
+        const auto line = text ? ActionLine::parse(*text) : std::nullopt;
+        if (!line) {
+            badLine = int(i + 2);
+            return std::nullopt;
+        }
+        profile.Actions.push_back(*line);
+    }
+    return profile;
+}
+
 // Reads and checks the whole file before anything changes, so a damaged file (or a wrong
 // password that got past the marker) is never loaded halfway and then saved over the good file.
 // Null after the user was told why.
@@ -90,33 +111,31 @@ std::optional<Profile> readProfile(const QString &path, const QString &password)
         reportDamage(path, tooShort);
         return std::nullopt;
     }
-    ProfileCipher cipher(password);
-    if (!cipher.isMarker(bytes[0])) {
+    const auto layout = ProfileLayout::fromBytes(bytes);
+    // Profiles of earlier builds were keyed like boxes; such a profile is read only when it reads
+    // completely, and the next save writes it with the profile key.
+    int badLine = 0;
+    for (const qint16 mode : {CCipher::ProfileMode, CCipher::BoxMode}) {
+        ProfileCipher cipher(password, mode);
+        if (!cipher.isMarker(bytes[0]))
+            continue;
+        if (!layout) {
+            reportDamage(path, tooShort);
+            return std::nullopt;
+        }
+        int bad = 0;
+        if (auto profile = decipher(*layout, cipher, bad))
+            return profile;
+        if (badLine == 0)
+            badLine = bad;
+    }
+    if (badLine == 0) {
         Prompt::inform(InvalidPassword);
         return std::nullopt;
     }
-    const auto layout = ProfileLayout::fromBytes(bytes);
-    if (!layout) {
-        reportDamage(path, tooShort);
-        return std::nullopt;
-    }
-    const QString unreadable = QStringLiteral("line %1 cannot be read (or the password is wrong)");
-    const auto folder = cipher.unsecure(layout->Lines[0]);
-    if (!folder) {
-        reportDamage(path, unreadable.arg(2));
-        return std::nullopt;
-    }
-    Profile profile{*folder, {}};
-    for (qsizetype i = 1; i < layout->Lines.size(); ++i) {
-        const auto text = cipher.unsecure(layout->Lines[i]);
-        const auto line = text ? ActionLine::parse(*text) : std::nullopt;
-        if (!line) {
-            reportDamage(path, unreadable.arg(i + 2));
-            return std::nullopt;
-        }
-        profile.Actions.push_back(*line);
-    }
-    return profile;
+    reportDamage(path,
+                 QStringLiteral("line %1 cannot be read (or the password is wrong)").arg(badLine));
+    return std::nullopt;
 }
 
 // Replaces the file only once the new content is wholly on disk. Unbuffered, because a buffered
@@ -124,8 +143,13 @@ std::optional<Profile> readProfile(const QString &path, const QString &password)
 bool writeWhole(const QString &path, const QByteArray &bytes, QString &failure)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // Only its owner may read a profile, also one an earlier build left readable.
+    if (!openPrivate(file, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         failure = file.errorString();
+        return false;
+    }
+    if (!makePrivate(file)) {
+        failure = QStringLiteral("its access rights cannot be set");
         return false;
     }
     if (file.write(bytes) != bytes.size() || !syncToDisk(file)) {
@@ -137,6 +161,27 @@ bool writeWhole(const QString &path, const QByteArray &bytes, QString &failure)
     if (!file.commit()) {
         failure = file.errorString();
         return false;
+    }
+    return true;
+}
+
+// Creates the missing folders of path for their owner alone (0700), so that others cannot even
+// list the profiles in a folder made for them.
+bool makePrivateFolder(const QString &path, QString &failure)
+{
+    const QString folder = QDir::cleanPath(QDir(path).absolutePath());
+    QStringList missing;
+    for (QString at = folder; !QFileInfo(at).exists(); at = QFileInfo(at).path()) {
+        if (at == QFileInfo(at).path())
+            break;
+        missing.prepend(at);
+    }
+    for (const QString &at : missing) {
+        if (!QDir().mkdir(at, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ExeOwner)) {
+            failure = QStringLiteral("the folder %1 cannot be created").arg(shown(at));
+            return false;
+        }
     }
     return true;
 }
@@ -221,7 +266,7 @@ bool SaveProfile()
 
     const QString path = ProfilePath(name);
     QString failure;
-    if (!writeWhole(path, bytes, failure)) {
+    if (!makePrivateFolder(ProfileFolder, failure) || !writeWhole(path, bytes, failure)) {
         warn(QStringLiteral("The profile %1 was not saved: %2. The profile on disk is unchanged.")
                  .arg(shown(path), failure));
         return false;

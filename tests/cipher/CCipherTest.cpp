@@ -11,17 +11,26 @@ QByteArray headerBytes(const QByteArray &secured)
 
 } // namespace
 
-TEST(CCipher, EmptyKeyReturnsFalseAndLeavesTheStreamRunning)
+TEST(CCipher, AnEmptyKeyOrAnUnknownModeKeysNothing)
 {
     CCipher cipher;
     EXPECT_TRUE(cipher.Initilize(QByteArray("pw"), 0));
     const QByteArray whole = cipher.Cipher(QByteArray(20, 'a'));
 
     EXPECT_TRUE(cipher.Initilize(QByteArray("pw"), 0));
-    const QByteArray first = cipher.Cipher(QByteArray(7, 'a'));
+    QByteArray pieces = cipher.Cipher(QByteArray(5, 'a'));
     EXPECT_FALSE(cipher.Initilize(QByteArray(), 0));
-    const QByteArray rest = cipher.Cipher(QByteArray(13, 'a'));
-    EXPECT_EQ(first + rest, whole);
+    pieces += cipher.Cipher(QByteArray(5, 'a'));
+    for (const qint16 mode : {2, -1}) {
+        EXPECT_FALSE(cipher.Initilize(QByteArray("pw"), mode)) << mode;
+        pieces += cipher.Cipher(QByteArray(5, 'a'));
+    }
+    EXPECT_EQ(pieces, whole);
+
+    EXPECT_THROW(cipher.SecureString(QByteArray("x"), QByteArray("pw"), 2), std::invalid_argument);
+    const QByteArray secured = cipher.SecureString(QByteArray("x"), QByteArray("pw"));
+    EXPECT_TRUE(cipher.DeSecureString(secured, QByteArray("pw"), 2)
+                    .startsWith(CCipher::ErrorPrefix.toLatin1()));
 }
 
 TEST(CCipher, CipherIsSelfInverseAndSplitsFreely)

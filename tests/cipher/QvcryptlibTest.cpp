@@ -14,10 +14,17 @@ QByteArray vectorKey()
     return QByteArray::fromHex(TestSupport::vectors()["key"].toString().toLatin1());
 }
 
-void keyWith(const QString &password)
+void keyWith(const QString &password, int32_t mode = 0)
 {
     const QByteArray bytes = password.toUtf8();
-    InitCipher(bytes.constData(), int32_t(bytes.size()), 0);
+    ASSERT_EQ(InitCipher(bytes.constData(), int32_t(bytes.size()), mode), 1);
+}
+
+QByteArray stream(int32_t n)
+{
+    QByteArray out(n, '\0');
+    CipherBuffer(out.constData(), n, out.data());
+    return out;
 }
 
 QByteArray sodiumStream(const QByteArray &key, qsizetype length)
@@ -82,17 +89,34 @@ TEST(Qvcryptlib, KeystreamMatchesTheVectorAndLibsodiumAtEveryOffset)
     }
 }
 
-TEST(Qvcryptlib, KeyingAgainWithAKnownPasswordRunsNoSecondDerivation)
+TEST(Qvcryptlib, EachPasswordAndModeIsDerivedOnce)
 {
-    keyWith(QStringLiteral("cache-test-password"));
+    const QString password = QStringLiteral("cache-test-password");
+    keyWith(password);
     const uint64_t before = QvcryptDerivationCount();
     const uint64_t generation = QvcryptGeneration();
     for (int i = 0; i < 1000; ++i)
-        keyWith(QStringLiteral("cache-test-password"));
+        keyWith(password);
     EXPECT_EQ(QvcryptDerivationCount(), before);
     EXPECT_EQ(QvcryptGeneration(), generation + 1000) << "each keying restarts the stream";
-    keyWith(QStringLiteral("another cache-test password"));
+
+    // The profile key is a second derivation; switching back and forth costs nothing more, and
+    // keying again with the current password must still mind the mode.
+    QByteArray streams[2];
+    for (int i = 0; i < 6; ++i) {
+        keyWith(password, i % 2);
+        const QByteArray got = stream(16);
+        if (i < 2)
+            streams[i] = got;
+        EXPECT_EQ(got, streams[i % 2]) << i;
+        keyWith(password, i % 2);
+        EXPECT_EQ(stream(16), streams[i % 2]) << i;
+    }
+    EXPECT_NE(streams[0], streams[1]);
     EXPECT_EQ(QvcryptDerivationCount(), before + 1);
+
+    keyWith(QStringLiteral("another cache-test password"));
+    EXPECT_EQ(QvcryptDerivationCount(), before + 2);
 }
 
 TEST(Qvcryptlib, EncodeTextStaysWithinTheCallersBuffer)

@@ -57,8 +57,14 @@ QMap<QString, QByteArray> lowerFolders(const QMap<QString, QByteArray> &files)
 
 TEST_F(CreateExtract, AFolderRoundTripsThroughABox)
 {
-    EXPECT_EQ(run({"create", path("box.vlx"), path("src/Docs")}), 0);
+    {
+        const TestSupport::ScopedUmask usual(022);
+        EXPECT_EQ(run({"create", path("box.vlx"), path("src/Docs")}), 0);
+    }
     EXPECT_EQ(console().errors(), "");
+#ifdef Q_OS_UNIX
+    EXPECT_EQ(TestSupport::fileMode(path("box.vlx")), 0600);
+#endif
     EXPECT_EQ(run({"list", path("box.vlx")}), 0);
     EXPECT_EQ(console().output(), "Box Name: Docs\n"
                                   "Root Folder: Docs\n"

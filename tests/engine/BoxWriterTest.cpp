@@ -201,6 +201,26 @@ TEST_F(BoxWriter, AStopLeavesNoPartialBoxAndTheOldBoxIntact)
     EXPECT_EQ(tree("T"), (QStringList{"a.txt", "b.txt", "sub/c.txt"}));
 }
 
+#ifdef Q_OS_UNIX
+TEST_F(BoxWriter, ANewBoxIsPrivateAndAReplacedBoxKeepsItsMode)
+{
+    using TestSupport::fileMode;
+    const TestSupport::ScopedUmask usual(022);
+    make("M/a.txt", "a");
+    const QString box = path("m.vlx");
+    ASSERT_EQ(engine.CreateSimple(box, "M", Password, path("M/a.txt"), 0), 1);
+    EXPECT_EQ(fileMode(box), 0600);
+    for (const int mode : {0640, 0604}) {
+        ASSERT_EQ(::chmod(QFile::encodeName(box).constData(), mode_t(mode)), 0);
+        ASSERT_EQ(engine.CreateBlock(box, "M", Password, path("M"), 0), 1);
+        EXPECT_EQ(fileMode(box), mode);
+    }
+    // What comes out of a box is the user's usual kind of file.
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    EXPECT_EQ(fileMode(path("out/a.txt")), 0644);
+}
+#endif
+
 TEST_F(BoxWriter, TheBoxNeverPacksItself)
 {
     make("Self/a.txt", "a");

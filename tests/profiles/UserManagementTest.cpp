@@ -2,6 +2,9 @@
 #include "../actions/RecordingRows.h"
 #include "TestSupport.h"
 #include "cipher/CCipher.h"
+#include "engine/CCipherBlock.h"
+#include "profiles/ActionLine.h"
+#include "profiles/ProfileLayout.h"
 #include "shell/Global.h"
 
 #include <QDir>
@@ -35,18 +38,22 @@ const QStringList Saved = {
     "2|/b/c.vlx|line\r\nbreak|/f/\n|0|1|100%2C",
 };
 
-QByteArray markerFor(const QString &password)
+constexpr qint16 ProfileKey = CCipher::ProfileMode;
+// How earlier builds keyed profiles.
+constexpr qint16 BoxKey = CCipher::BoxMode;
+
+QByteArray markerFor(const QString &password, qint16 mode = ProfileKey)
 {
     CCipher cipher;
-    cipher.Initilize(password, 0);
+    cipher.Initilize(password, mode);
     const QByteArray marker = cipher.Cipher(QByteArrayLiteral("$"));
     cipher.Clear();
     return marker;
 }
 
-QByteArray secured(const QString &text)
+QByteArray secured(const QString &text, qint16 mode = ProfileKey)
 {
-    return CCipher().SecureString(text.toUtf8(), Password.toUtf8());
+    return CCipher().SecureString(text.toUtf8(), Password.toUtf8(), mode);
 }
 
 class ProfileStore : public ::testing::Test
@@ -202,21 +209,87 @@ TEST_F(ProfileStore, AWrongPasswordChangesNothing)
     logOn(Anna);
     add(Saved[0]);
     ASSERT_TRUE(UM::SaveProfile());
-    const QByteArray before = readFile(profile(Anna));
+    const QByteArray earlier = markerFor(Password, BoxKey) + "\r\n" + secured("/data/", BoxKey) +
+                               "\r\n" + secured("2,a,b,c,0,1,", BoxKey) + "\r\n";
+    const QString wrong = QStringLiteral("wrong");
+    for (const qint16 mode : {ProfileKey, BoxKey})
+        ASSERT_NE(markerFor(wrong, mode), markerFor(Password, mode));
+    ASSERT_NE(markerFor(wrong, ProfileKey), markerFor(Password, BoxKey));
+    ASSERT_NE(markerFor(wrong, BoxKey), markerFor(Password, ProfileKey));
     logOff();
     Global::DefaultFolder = QStringLiteral("/keep/");
     add(Saved[1]);
 
-    ASSERT_NE(markerFor(QStringLiteral("wrong")), markerFor(Password));
-    EXPECT_FALSE(UM::LoadProfile(Anna, QStringLiteral("wrong")));
-    EXPECT_EQ(prompt.messages, QStringList{"Invalid password"});
-    EXPECT_EQ(prompt.titles, QStringList{"Vaulnix"});
-    expectActions({Saved[1]});
-    EXPECT_EQ(clearUserCalls, 0);
-    EXPECT_EQ(Global::DefaultFolder, QStringLiteral("/keep/"));
-    EXPECT_TRUE(Global::CurrentUserName.isEmpty());
-    EXPECT_TRUE(Global::CurrentUserPassword.isEmpty());
-    EXPECT_EQ(readFile(profile(Anna)), before);
+    // A profile of this build, then one of an earlier build.
+    for (const QByteArray &bytes : {readFile(profile(Anna)), earlier}) {
+        writeFile(profile(Anna), bytes);
+        prompt.messages.clear();
+        prompt.titles.clear();
+        EXPECT_FALSE(UM::LoadProfile(Anna, wrong));
+        EXPECT_EQ(prompt.messages, QStringList{"Invalid password"});
+        EXPECT_EQ(prompt.titles, QStringList{"Vaulnix"});
+        expectActions({Saved[1]});
+        EXPECT_EQ(clearUserCalls, 0);
+        EXPECT_EQ(Global::DefaultFolder, QStringLiteral("/keep/"));
+        EXPECT_TRUE(Global::CurrentUserName.isEmpty());
+        EXPECT_TRUE(Global::CurrentUserPassword.isEmpty());
+        EXPECT_EQ(readFile(profile(Anna)), bytes);
+    }
+}
+
+TEST_F(ProfileStore, AProfileOfAnEarlierBuildLoadsAndIsSavedUnderTheProfileKey)
+{
+    const QString line = QStringLiteral("2,C:\\Boxes\\work.vlx,work,C:\\Work\\,0,1,");
+    const QByteArray earlier = markerFor(Password, BoxKey) + "\r\n" + secured("/data/", BoxKey) +
+                               "\r\n" + secured(line, BoxKey) + "\r\n";
+    writeFile(profile(Anna), earlier);
+    ASSERT_TRUE(UM::LoadProfile(Anna, Password));
+    expectActions({Saved[0]});
+    EXPECT_EQ(Global::DefaultFolder, QStringLiteral("/data/"));
+    EXPECT_EQ(readFile(profile(Anna)), earlier) << "loading writes nothing";
+
+    ASSERT_TRUE(UM::SaveProfile());
+    EXPECT_EQ(readFile(profile(Anna)),
+              markerFor(Password) + "\r\n" + secured("/data/") + "\r\n" + secured(line) + "\r\n");
+    logOff();
+    ASSERT_TRUE(UM::LoadProfile(Anna, Password));
+    expectActions({Saved[0]});
+    EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
+TEST_F(ProfileStore, WhatAProfileGivesAwayDeciphersNoBoxUnderTheSamePassword)
+{
+    const QString boxName = QStringLiteral("Payroll of the whole firm");
+    writeFile(dir.filePath("Payroll/salaries.txt"), "confidential");
+    CCipherBlock engine;
+    ASSERT_EQ(engine.CreateBlock(dir.filePath("payroll.vlx"), boxName, Password,
+                                 dir.filePath("Payroll"), 0),
+              1);
+    const QByteArray box = readFile(dir.filePath("payroll.vlx"));
+
+    logOn(Anna);
+    add(Saved[0]);
+    ASSERT_TRUE(UM::SaveProfile());
+    const auto layout = ProfileLayout::fromBytes(readFile(profile(Anna)));
+    ASSERT_TRUE(layout && layout->Lines.size() == 2);
+
+    // Anyone who reads the profile can guess an action line; XORed with its cipher text it gives
+    // keystream bytes, here tried on the box's marker and name (byte 1, a plain length, is not
+    // enciphered and takes no keystream byte).
+    const QByteArray plain = ActionLine::of(*UserActions.Item(1)).text().toUtf8();
+    const auto boxStartThrough = [&](const QByteArray &securedLine) {
+        const QByteArray body = QByteArray::fromBase64(securedLine.mid(8));
+        const QByteArray enciphered = box.left(1) + box.mid(2, boxName.size());
+        QByteArray out;
+        for (qsizetype i = 0; i < enciphered.size(); ++i)
+            out += char(enciphered[i] ^ body[i] ^ plain[i]);
+        return out;
+    };
+    const QByteArray boxStart = "$" + boxName.toUtf8();
+    ASSERT_GE(plain.size(), boxStart.size());
+    EXPECT_EQ(boxStartThrough(secured(QString::fromUtf8(plain), BoxKey)), boxStart)
+        << "a profile keyed like a box gave its start away";
+    EXPECT_NE(boxStartThrough(layout->Lines[1]), boxStart);
 }
 
 TEST_F(ProfileStore, AnEmptyNameOrPasswordIsRefusedSilently)
@@ -239,7 +312,7 @@ TEST_F(ProfileStore, AnEmptyNameOrPasswordIsRefusedSilently)
 TEST_F(ProfileStore, MarkerBytesThatAreLineEndsStillLogOn)
 {
     // Passwords found once for this cipher whose marker enciphers to 13 and to 10.
-    for (const auto &[password, byte] : {std::pair{"marker-14", '\r'}, {"marker-88", '\n'}}) {
+    for (const auto &[password, byte] : {std::pair{"marker-357", '\r'}, {"marker-736", '\n'}}) {
         SCOPED_TRACE(password);
         ASSERT_EQ(markerFor(password), QByteArray(1, byte));
         logOn(Anna, password);
@@ -314,6 +387,7 @@ TEST_F(ProfileStore, DeleteOverwritesAndRemovesTheProfile)
 
 TEST_F(ProfileStore, DamagedProfilesAreReportedAndChangeNothing)
 {
+    ASSERT_NE(markerFor(Password), markerFor(Password, BoxKey));
     const QByteArray start = markerFor(Password) + "\r\n";
     const QByteArray folder = secured("/data/") + "\r\n";
     const QList<std::pair<QByteArray, QString>> damaged = {
@@ -325,6 +399,12 @@ TEST_F(ProfileStore, DamagedProfilesAreReportedAndChangeNothing)
         {start + folder + "\r\n", "line 3"},
         {start + folder + secured("2,a,b,c,0,1,") + "\r\n" + secured("x,a,b,c,0,1,") + "\r\n",
          "line 4"},
+        // Keyed like boxes by an earlier build: read only when every line reads.
+        {markerFor(Password, BoxKey) + "\r\n" + secured("/data/", BoxKey) + "\r\n" +
+             secured("1,a,b,c,0,1,", BoxKey).chopped(3) + "\r\n",
+         "line 3"},
+        // Marker and lines under different keys.
+        {start + secured("/data/", BoxKey) + "\r\n", "line 2"},
     };
     add(Saved[2]);
     Global::DefaultFolder = QStringLiteral("/keep/");
@@ -352,6 +432,26 @@ TEST_F(ProfileStore, DamagedProfilesAreReportedAndChangeNothing)
 }
 
 #ifdef Q_OS_UNIX
+
+TEST_F(ProfileStore, ProfilesAndAFolderMadeForThemAreTheirOwnersAlone)
+{
+    using TestSupport::fileMode;
+    const TestSupport::ScopedUmask usual(022);
+    const QString folder = dir.filePath("made/for/profiles");
+    UM::ListProfiles(folder);
+    logOn(Anna);
+    ASSERT_TRUE(UM::SaveProfile());
+    // A profile that an earlier build left readable by everyone.
+    writeFile(folder + "/bert.vlu", "x");
+    ASSERT_EQ(fileMode(folder + "/bert.vlu"), 0644);
+    logOn(QStringLiteral("bert"));
+    ASSERT_TRUE(UM::SaveProfile());
+
+    EXPECT_EQ(fileMode(dir.filePath("made")), 0700);
+    EXPECT_EQ(fileMode(folder), 0700);
+    EXPECT_EQ(fileMode(folder + "/anna.vlu"), 0600);
+    EXPECT_EQ(fileMode(folder + "/bert.vlu"), 0600);
+}
 
 namespace {
 

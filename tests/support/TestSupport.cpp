@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace TestSupport {
 
 QByteArray fromHex(const char *hex)
@@ -27,6 +31,34 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "cannot write " << path.toStdString();
+}
+
+int fileMode(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+#else
+    Q_UNUSED(path);
+    return -1;
+#endif
+}
+
+ScopedUmask::ScopedUmask(int mask)
+#ifdef Q_OS_UNIX
+    : saved(int(::umask(mode_t(mask))))
+#else
+    : saved(mask)
+#endif
+{}
+
+ScopedUmask::~ScopedUmask()
+{
+#ifdef Q_OS_UNIX
+    ::umask(mode_t(saved));
+#endif
 }
 
 QString vectorPath(const QString &name)

@@ -19,6 +19,22 @@ QJsonObject vectors();
 // The password every known-answer box is written under.
 inline const QString VectorPassword = QStringLiteral("vaulnix-test-vector");
 
+// The permission bits of a file (for example 0600), or -1 when it cannot be looked at.
+int fileMode(const QString &path);
+
+// Sets the process's umask while alive, so that file modes do not depend on the caller's.
+class ScopedUmask
+{
+public:
+    explicit ScopedUmask(int mask);
+    ~ScopedUmask();
+    ScopedUmask(const ScopedUmask &) = delete;
+    ScopedUmask &operator=(const ScopedUmask &) = delete;
+
+private:
+    int saved;
+};
+
 } // namespace TestSupport
 
 // Records every message and answers from a script (default: the first button).
