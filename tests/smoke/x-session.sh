@@ -37,7 +37,7 @@ startX() {
     local try xvfb
     for try in 1 2 3 4 5; do
         rm -f "$work/display"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >>"$work/xvfb.log" 2>&1 &
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >>"$work/xvfb.log" 2>&1 &
         xvfb=$!
         pids+=($xvfb)
         waitFor "[ -s '$work/display' ] || ! kill -0 $xvfb 2>/dev/null" || fail "Xvfb did not start"
