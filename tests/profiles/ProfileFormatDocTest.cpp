@@ -31,14 +31,7 @@ TEST(ProfileFormatDocument, VectorsMatchThisBuild)
     const QByteArray line = "2,/home/anna/work.vlx,work,/home/anna/Work/,0,1,";
 
     // The key from its construction alone, not through the program's cipher.
-    ASSERT_GE(sodium_init(), 0);
-    const QByteArray salt = "vaulnix-qvtext01";
-    QByteArray key(32, '\0');
-    ASSERT_EQ(crypto_pwhash(reinterpret_cast<unsigned char *>(key.data()), 32, password.constData(),
-                            size_t(password.size()),
-                            reinterpret_cast<const unsigned char *>(salt.constData()), 2, 67108864,
-                            crypto_pwhash_ALG_ARGON2ID13),
-              0);
+    const QByteArray key = TestSupport::argon2idKey(password, "vaulnix-qvtext01");
     EXPECT_EQ(key.toHex(' '), documentedHex("profile-key").toHex(' '));
 
     ASSERT_EQ(InitCipher(password.constData(), int32_t(password.size()), 1), 1);

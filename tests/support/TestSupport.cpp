@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <sodium.h>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -107,4 +109,16 @@ QString RecordingPrompt::saveFileName(const QString &, const QString &, const QS
 QString RecordingPrompt::folder(const QString &, const QString &)
 {
     return pickerPaths.isEmpty() ? QString() : pickerPaths.takeFirst();
+}
+
+QByteArray TestSupport::argon2idKey(const QByteArray &password, const QByteArray &salt)
+{
+    QByteArray key(32, '\0');
+    if (sodium_init() < 0 || salt.size() != crypto_pwhash_SALTBYTES ||
+        crypto_pwhash(reinterpret_cast<unsigned char *>(key.data()), size_t(key.size()),
+                      password.constData(), size_t(password.size()),
+                      reinterpret_cast<const unsigned char *>(salt.constData()), 2, 67108864,
+                      crypto_pwhash_ALG_ARGON2ID13) != 0)
+        return QByteArray();
+    return key;
 }

@@ -15,6 +15,8 @@ QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 QString vectorPath(const QString &name);
 QJsonObject vectors();
+// The 32-byte Argon2id key of the library's construction, computed by libsodium directly.
+QByteArray argon2idKey(const QByteArray &password, const QByteArray &salt);
 
 // The password every known-answer box is written under.
 inline const QString VectorPassword = QStringLiteral("vaulnix-test-vector");
