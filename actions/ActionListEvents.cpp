@@ -6,7 +6,7 @@
 #include "dialogs/API.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/frmMain.h"
 
 #include <QCheckBox>

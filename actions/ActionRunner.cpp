@@ -2,9 +2,9 @@
 
 #include "actions/ActionListView.h"
 #include "actions/Actions.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
-#include "shell/VaulnixError.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>

@@ -7,9 +7,9 @@
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/BoxHeader.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
-#include "shell/VaulnixError.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "actions/CAction.h"
 
 #include "actions/Actions.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <limits>
 

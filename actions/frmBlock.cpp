@@ -1,6 +1,6 @@
 #include "actions/frmBlock.h"
 
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/frmMain.h"
 
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "shell/Prompt.h"
+#include "core/Prompt.h"
 #include "shell/SignalWatcher.h"
 #include "shell/WidgetPrompt.h"
 #include "shell/frmMain.h"

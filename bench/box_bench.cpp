@@ -1,7 +1,7 @@
 // Drives the box engine directly for the benchmarks: packs or unpacks one folder and prints the
 // wall time of the engine call, key derivation included; also writes the small-file corpora.
 #include "engine/CCipherBlock.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Prompt.h"
+#include "core/Prompt.h"
 
 #include <iosfwd>
 

@@ -6,7 +6,7 @@
 #include "cli/JobSettings.h"
 #include "cli/ProgressDisplay.h"
 #include "engine/CCipherBlock.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "cli/ProgressDisplay.h"
 #include "cli/ReadableBox.h"
 #include "engine/CCipherBlock.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "cli/InterruptGuard.h"
 
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <csignal>
 

@@ -1,6 +1,6 @@
 #include "cli/JobSettings.h"
 
-#include "shell/Global.h"
+#include "core/Global.h"
 
 JobSettings::JobSettings(bool shred, const QString &password)
     : savedShred(Global::DialogShred)

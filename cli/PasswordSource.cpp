@@ -2,7 +2,7 @@
 
 #include "cli/CliError.h"
 #include "cli/Console.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 #include "cli/ListCommand.h"
 #include "cli/PasswordSource.h"
 #include "engine/CCipherBlock.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #include "dialogs/API.h"
 
-#include "shell/Prompt.h"
+#include "core/Prompt.h"
 
 #include <QDir>
 

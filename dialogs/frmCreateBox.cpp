@@ -2,8 +2,8 @@
 
 #include "dialogs/API.h"
 #include "dialogs/cDialog.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

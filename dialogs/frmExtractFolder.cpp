@@ -1,7 +1,7 @@
 #include "dialogs/frmExtractFolder.h"
 
 #include "dialogs/API.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

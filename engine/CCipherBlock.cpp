@@ -5,9 +5,9 @@
 #include "engine/FileWriter.h"
 #include "engine/NativeFile.h"
 #include "engine/TargetFile.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
-#include "shell/VaulnixError.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 
 #include <QDir>
 #include <QFile>

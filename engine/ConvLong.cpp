@@ -1,6 +1,6 @@
 #include "engine/ConvLong.h"
 
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 namespace ConvLong {
 

@@ -1,7 +1,7 @@
 #include "engine/FileWriter.h"
 
 #include "engine/TargetFile.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 FileWriter::FileWriter()
     : worker(&FileWriter::run, this)

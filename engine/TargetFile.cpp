@@ -1,7 +1,7 @@
 #include "engine/TargetFile.h"
 
 #include "engine/FileSystem.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <QFile>
 #include <QRandomGenerator>

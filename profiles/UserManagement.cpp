@@ -5,8 +5,8 @@
 #include "profiles/ActionLine.h"
 #include "profiles/ProfileCipher.h"
 #include "profiles/ProfileLayout.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
 
 #include <QDir>
 #include <QFile>

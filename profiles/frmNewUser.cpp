@@ -2,8 +2,8 @@
 
 #include "profiles/UserManagement.h"
 #include "profiles/frmPassword.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
 #include "shell/frmMain.h"
 
 #include <QFormLayout>

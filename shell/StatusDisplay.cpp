@@ -2,7 +2,7 @@
 
 #include "engine/CCipherBlock.h"
 #include "shell/CTray.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/PictureBox.h"
 
 #include <QDate>

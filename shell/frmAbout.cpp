@@ -1,6 +1,6 @@
 #include "shell/frmAbout.h"
 
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/HTMLLink.h"
 
 #include <QDir>

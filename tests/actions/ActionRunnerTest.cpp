@@ -4,7 +4,7 @@
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "engine/CCipherBlock.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>

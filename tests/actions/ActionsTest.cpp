@@ -1,6 +1,6 @@
 #include "actions/Actions.h"
 #include "RecordingRows.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/CCipherBlock.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -12,7 +12,7 @@
 #include "dialogs/frmExtractFolder.h"
 #include "engine/CCipherBlock.h"
 #include "profiles/UserManagement.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QCheckBox>

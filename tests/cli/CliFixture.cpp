@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "cli/VaulnixCli.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #include "CliFixture.h"
 #include "TestSupport.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "cli/InterruptGuard.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <gtest/gtest.h>
 

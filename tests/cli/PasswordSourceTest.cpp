@@ -2,7 +2,7 @@
 #include "CliFixture.h"
 #include "TestSupport.h"
 #include "cli/CliError.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 namespace {
 

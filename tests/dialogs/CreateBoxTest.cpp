@@ -2,7 +2,7 @@
 #include "QtPrint.h"
 #include "dialogs/API.h"
 #include "dialogs/frmCreateBox.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "PickerLog.h"
 #include "QtPrint.h"
 #include "dialogs/frmExtractFolder.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

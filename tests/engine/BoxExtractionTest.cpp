@@ -1,5 +1,5 @@
 #include "EngineFixture.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 #include "engine/CCipherBlock.h"
 #include "engine/ConvLong.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>

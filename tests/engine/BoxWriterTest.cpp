@@ -1,6 +1,6 @@
 #include "EngineFixture.h"
 #include "engine/ConvLong.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <QFile>
 #include <csignal>

@@ -1,5 +1,5 @@
 #include "engine/ConvLong.h"
-#include "shell/VaulnixError.h"
+#include "core/VaulnixError.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "EventLog.h"
 #include "TestSupport.h"
 #include "engine/CCipherBlock.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -9,9 +9,9 @@
 #include "cli/BoxListing.h"
 #include "cli/BoxRecords.h"
 #include "engine/CCipherBlock.h"
-#include "shell/Global.h"
-#include "shell/Prompt.h"
-#include "shell/VaulnixError.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -6,7 +6,7 @@
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "engine/CCipherBlock.h"
 #include "profiles/ActionLine.h"
 #include "profiles/ProfileLayout.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFile>

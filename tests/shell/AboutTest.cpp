@@ -1,4 +1,4 @@
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/HTMLLink.h"
 #include "shell/frmAbout.h"
 

@@ -2,7 +2,7 @@
 
 #include "profiles/UserManagement.h"
 #include "shell/AutostartEntry.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QCheckBox>

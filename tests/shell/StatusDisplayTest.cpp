@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "shell/Global.h"
+#include "core/Global.h"
 #include "shell/PictureBox.h"
 #include "shell/StatusDisplay.h"
 

@@ -3,7 +3,7 @@
 #include "actions/ActionListView.h"
 #include "actions/Actions.h"
 #include "shell/CTray.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

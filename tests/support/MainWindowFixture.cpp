@@ -2,7 +2,7 @@
 
 #include "actions/Actions.h"
 #include "profiles/UserManagement.h"
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "shell/Prompt.h"
+#include "core/Prompt.h"
 
-#include "shell/Global.h"
+#include "core/Global.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "shell/AppLocations.h"
+#include "core/AppLocations.h"
 #include "TestSupport.h"
 
 #include <QDir>
