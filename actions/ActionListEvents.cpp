@@ -3,11 +3,11 @@
 #include "actions/ActionListView.h"
 #include "actions/Actions.h"
 #include "actions/BoxFlows.h"
+#include "actions/MainWindowHost.h"
+#include "core/Global.h"
 #include "dialogs/API.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
-#include "core/Global.h"
-#include "shell/frmMain.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -16,18 +16,18 @@
 #include <QMenu>
 #include <QPushButton>
 
-ActionListEvents::ActionListEvents(frmMain &window, BoxFlows &boxFlows)
-    : QObject(&window)
+ActionListEvents::ActionListEvents(MainWindowHost &window, BoxFlows &boxFlows)
+    : QObject(window.DialogParent())
     , main(window)
     , flows(boxFlows)
 {
-    connect(main.lvMain, &ActionListView::rightButtonReleased, this,
+    connect(&main.Rows(), &ActionListView::rightButtonReleased, this,
             &ActionListEvents::lvMain_MouseUp);
-    connect(main.lvMain, &QTreeWidget::itemDoubleClicked, this, [this] { lvMain_DblClick(); });
-    connect(main.lvMain, &ActionListView::filesDropped, this,
+    connect(&main.Rows(), &QTreeWidget::itemDoubleClicked, this, [this] { lvMain_DblClick(); });
+    connect(&main.Rows(), &ActionListView::filesDropped, this,
             &ActionListEvents::lvMain_OLEDragDrop);
-    for (int i = 0; i < main.mnuPopupListViewItem.size(); ++i)
-        connect(main.mnuPopupListViewItem[i], &QAction::triggered, this, [this, i] {
+    for (int i = 0; i < main.ListPopupItems().size(); ++i)
+        connect(main.ListPopupItems()[i], &QAction::triggered, this, [this, i] {
             if (!main.RefusedWhileBusy())
                 mnuPopupListViewItem_Click(i);
         });
@@ -43,17 +43,17 @@ CAction *ActionListEvents::actionOf(QTreeWidgetItem *row) const
 bool ActionListEvents::findAgain(QTreeWidgetItem *&row, CAction *&action) const
 {
     // A modal dialog pumps messages: the row may have gone meanwhile.
-    row = main.lvMain->rowWithTag(Actions::TagText(action->ID()));
+    row = main.Rows().rowWithTag(Actions::TagText(action->ID()));
     action = actionOf(row);
     return action != nullptr;
 }
 
 bool ActionListEvents::LayOutPopup()
 {
-    const CAction *action = actionOf(main.lvMain->selectedRow());
+    const CAction *action = actionOf(main.Rows().selectedRow());
     if (!action)
         return false;
-    const QList<QAction *> &items = main.mnuPopupListViewItem;
+    const QList<QAction *> &items = main.ListPopupItems();
     const bool create = action->Action() == CAction::Create;
     for (int i : {0, 2, 3, 4})
         items[i]->setVisible(!create);
@@ -73,12 +73,12 @@ bool ActionListEvents::LayOutPopup()
 void ActionListEvents::lvMain_MouseUp(const QPoint &globalPosition)
 {
     if (LayOutPopup())
-        main.mnuPopupListView->popup(globalPosition);
+        main.ListPopup().popup(globalPosition);
 }
 
 void ActionListEvents::mnuPopupListViewItem_Click(int index)
 {
-    QTreeWidgetItem *row = main.lvMain->selectedRow();
+    QTreeWidgetItem *row = main.Rows().selectedRow();
     CAction *action = actionOf(row);
     if (!action)
         return;
@@ -116,13 +116,13 @@ void ActionListEvents::lvMain_DblClick()
 {
     if (main.RefusedWhileBusy())
         return;
-    QTreeWidgetItem *row = main.lvMain->selectedRow();
+    QTreeWidgetItem *row = main.Rows().selectedRow();
     CAction *action = actionOf(row);
     if (!action)
         return;
     const QString kind = row->text(ActionListView::ActionColumn);
     if (kind == Actions::CreateText) {
-        frmCreateBox dialog(&main);
+        frmCreateBox dialog(main.DialogParent());
         dialog.txtBoxFile->setText(action->BoxFile());
         dialog.txtBoxName->setText(action->BoxName());
         dialog.txtPath->setText(action->Folder());
@@ -147,7 +147,7 @@ void ActionListEvents::lvMain_DblClick()
         row->setText(ActionListView::ShredColumn, Actions::ShredText(Global::DialogShred));
         main.ProfileChanged();
     } else if (kind == Actions::ExtractText) {
-        frmExtractFolder dialog(&main);
+        frmExtractFolder dialog(main.DialogParent());
         dialog.cmdAuto->hide();
         dialog.txtPath->setText(action->Folder());
         Global::DialogResult = 0;

@@ -4,7 +4,7 @@
 
 class BoxFlows;
 class CAction;
-class frmMain;
+class MainWindowHost;
 class QTreeWidgetItem;
 
 // What the action list does when it is clicked, double-clicked, right-clicked or dropped on.
@@ -13,7 +13,7 @@ class ActionListEvents : public QObject
     Q_OBJECT
 
 public:
-    ActionListEvents(frmMain &main, BoxFlows &flows);
+    ActionListEvents(MainWindowHost &main, BoxFlows &flows);
 
     // Lays out the popup for the selected row; false when no row is selected.
     bool LayOutPopup();
@@ -26,6 +26,6 @@ private:
     CAction *actionOf(QTreeWidgetItem *row) const;
     bool findAgain(QTreeWidgetItem *&row, CAction *&action) const;
 
-    frmMain &main;
+    MainWindowHost &main;
     BoxFlows &flows;
 };

@@ -2,16 +2,18 @@
 
 #include "actions/ActionListView.h"
 #include "actions/Actions.h"
+#include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "core/VaulnixError.h"
-#include "shell/frmMain.h"
+#include "engine/CCipherBlock.h"
+#include "engine/CTick.h"
 
 #include <QCoreApplication>
 #include <QLocale>
 
-ActionRunner::ActionRunner(frmMain &window)
-    : QObject(&window)
+ActionRunner::ActionRunner(MainWindowHost &window)
+    : QObject(window.DialogParent())
     , main(window)
 {}
 
@@ -22,12 +24,12 @@ QString ActionRunner::stamp() const
 
 void ActionRunner::ProcessScript()
 {
-    ActionListView &list = *main.lvMain;
+    ActionListView &list = main.Rows();
     SuccessCount = 0;
     qint32 creates = 0;
     qint32 extracts = 0;
-    main.RunStopwatch.StartTick();
-    main.BusyFlag = true;
+    main.Stopwatch().StartTick();
+    main.SetBusy(true);
 
     // Rows are followed by their tags: rows removed while the run pumps messages are skipped.
     QStringList tags;
@@ -37,7 +39,7 @@ void ActionRunner::ProcessScript()
     for (const QString &tag : std::as_const(tags)) {
         if (Global::StopRequested) {
             // The program closes from here, once nothing holds the cipher any more.
-            main.BusyFlag = false;
+            main.SetBusy(false);
             main.CloseProgram();
             return;
         }
@@ -87,10 +89,10 @@ void ActionRunner::ProcessScript()
         main.ProfileChanged();
     }
 
-    main.RunStopwatch.StopTick();
+    main.Stopwatch().StopTick();
     main.SetIcon(0);
     const QString seconds =
-        QLocale().toString(double(main.RunStopwatch.ElapsedTicks()) / 1000.0, 'f', 2);
+        QLocale().toString(double(main.Stopwatch().ElapsedTicks()) / 1000.0, 'f', 2);
     if (creates > 0 && SuccessCount > 0)
         main.SetStatus(QStringLiteral("Created in ") + seconds + QStringLiteral(" seconds"));
     else if (creates > 0)
@@ -101,17 +103,17 @@ void ActionRunner::ProcessScript()
         main.SetStatus(QStringLiteral("Box not extracted"));
     else
         main.SetStatus(QStringLiteral("No actions performed"));
-    main.BusyFlag = false;
+    main.SetBusy(false);
     main.CipherReleased();
 }
 
 void ActionRunner::guarded(const QString &boxFile, const std::function<void()> &step)
 {
-    main.CipherInUse = true;
+    main.CipherTaken();
     struct Release
     {
-        frmMain &main;
-        ~Release() { main.CipherInUse = false; }
+        MainWindowHost &main;
+        ~Release() { main.CipherReleased(); }
     } release{main};
     try {
         step();
@@ -126,8 +128,8 @@ void ActionRunner::guarded(const QString &boxFile, const std::function<void()> &
 void ActionRunner::RunCreate()
 {
     Global::ScanFileCount = 0;
-    main.RunStopwatch.StopTick();
-    main.RunStopwatch.RestartTick();
+    main.Stopwatch().StopTick();
+    main.Stopwatch().RestartTick();
     if (Global::DialogFolder.isEmpty())
         return;
     main.SetIcon(1);
@@ -135,11 +137,11 @@ void ActionRunner::RunCreate()
     QCoreApplication::processEvents();
     qint16 result;
     if (!Actions::IsFileList(Global::DialogFolder))
-        result = main.Vaulnix->CreateBlock(Global::DialogBoxFile, Global::DialogBoxName,
+        result = main.Engine().CreateBlock(Global::DialogBoxFile, Global::DialogBoxName,
                                            Global::CurrentUserPassword, Global::DialogFolder,
                                            Global::DialogShred);
     else
-        result = main.Vaulnix->CreateSimple(Global::DialogBoxFile, Global::DialogBoxName,
+        result = main.Engine().CreateSimple(Global::DialogBoxFile, Global::DialogBoxName,
                                             Global::CurrentUserPassword, Global::DialogFolder,
                                             Global::DialogShred);
     if (result == 1)
@@ -148,18 +150,18 @@ void ActionRunner::RunCreate()
 
 void ActionRunner::RunExtract(const QString &BoxFile)
 {
-    main.RunStopwatch.StopTick();
-    main.RunStopwatch.RestartTick();
+    main.Stopwatch().StopTick();
+    main.Stopwatch().RestartTick();
     if (Global::CurrentUserPassword.isEmpty())
         return;
     main.SetIcon(1);
-    if (main.Vaulnix->ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) == 0)
+    if (main.Engine().ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) == 0)
         ++SuccessCount;
 }
 
 void ActionRunner::forceKind(qint16 kind)
 {
-    ActionListView &list = *main.lvMain;
+    ActionListView &list = main.Rows();
     for (int i = 0; i < list.rowCount(); ++i) {
         QTreeWidgetItem *row = list.row(i);
         if (!ActionListView::isChecked(row))
@@ -180,14 +182,14 @@ void ActionRunner::StartupActions()
 {
     forceKind(CAction::Extract);
     main.ProfileChanged();
-    main.Timer->start();
+    main.StartRunTimer();
 }
 
 void ActionRunner::ShutdownActions()
 {
     forceKind(CAction::Create);
     main.ProfileChanged();
-    main.Timer->start();
+    main.StartRunTimer();
 }
 
 void ActionRunner::ClearAllActions()

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class frmMain;
+class MainWindowHost;
 
 // Carries out the checked actions of the list, top to bottom, with the logged-on user's
 // password, turning each action round after its step.
@@ -14,7 +14,7 @@ class ActionRunner : public QObject
     Q_OBJECT
 
 public:
-    explicit ActionRunner(frmMain &main);
+    explicit ActionRunner(MainWindowHost &main);
 
     void ProcessScript();
     void RunCreate();
@@ -35,5 +35,5 @@ private:
     void guarded(const QString &boxFile, const std::function<void()> &step);
     QString stamp() const;
 
-    frmMain &main;
+    MainWindowHost &main;
 };

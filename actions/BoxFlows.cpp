@@ -1,16 +1,18 @@
 #include "actions/BoxFlows.h"
 
 #include "actions/Actions.h"
+#include "actions/MainWindowHost.h"
 #include "actions/frmBlock.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 #include "dialogs/API.h"
 #include "dialogs/cDialog.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/BoxHeader.h"
-#include "core/Global.h"
-#include "core/Prompt.h"
-#include "core/VaulnixError.h"
-#include "shell/frmMain.h"
+#include "engine/CCipherBlock.h"
+#include "engine/CTick.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -30,7 +32,7 @@ QString withSlash(QString folder)
 
 } // namespace
 
-BoxFlows::BoxFlows(frmMain &window)
+BoxFlows::BoxFlows(MainWindowHost &window)
     : main(window)
 {}
 
@@ -55,7 +57,7 @@ void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
         Global::DialogBoxName = boxName;
     } else {
         Global::DialogResult = 0;
-        frmCreateBox dialog(&main);
+        frmCreateBox dialog(main.DialogParent());
         dialog.txtBoxName->setText(boxName);
         dialog.txtBoxFile->setText(boxFile);
         dialog.txtPath->setText(folder);
@@ -71,20 +73,20 @@ void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
 
 bool BoxFlows::AskExtractFolder(const QString &boxFile, qint16 count)
 {
-    if (main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+    if (main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
         Prompt::inform(QStringLiteral("The box %1 cannot be opened with your password, or its "
                                       "header is damaged. No action was added.")
                            .arg(boxFile));
         return false;
     }
-    const QString proposal = Global::DefaultFolder + main.Vaulnix->RootPath();
+    const QString proposal = Global::DefaultFolder + main.Engine().RootPath();
     if (Global::DialogAutoSet) {
         Global::DialogFolder = proposal;
         return true;
     }
     Global::DialogResult = 0;
     Global::DialogShred = 0;
-    frmExtractFolder dialog(&main);
+    frmExtractFolder dialog(main.DialogParent());
     dialog.cmdAuto->setVisible(count >= 2);
     dialog.txtPath->setText(proposal);
     dialog.txtPath->selectAll();
@@ -99,8 +101,8 @@ void BoxFlows::AddExtractAction(const QString &boxFile, qint16 count)
         return;
     if (Global::DialogFolder.isEmpty() || Global::DialogResult != 1)
         return;
-    main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword);
-    Actions::AddAction(2, boxFile, main.Vaulnix->BlockName(), Global::DialogFolder,
+    main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword);
+    Actions::AddAction(2, boxFile, main.Engine().BlockName(), Global::DialogFolder,
                        Global::DialogShred, 1, QString());
     main.ProfileChanged();
 }
@@ -118,12 +120,12 @@ void BoxFlows::OpenBox()
 
 void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 {
-    CCipherBlock &engine = *main.Vaulnix;
+    CCipherBlock &engine = main.Engine();
     if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
         Prompt::inform(CCipherBlock::HeaderMessage);
         return;
     }
-    frmBlock window(&main);
+    frmBlock window(main.DialogParent());
     window.lblName->setText(QStringLiteral("Box Name: ") + engine.BlockName());
     window.lblRoot->setText(QStringLiteral("Root Folder: ") + engine.RootPath());
     const QLocale locale;
@@ -150,7 +152,7 @@ void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 
     if (Global::DialogResult == 1) {
         QCoreApplication::processEvents();
-        main.Timer->start();
+        main.StartRunTimer();
     } else if (Global::DialogResult == 2) {
         extractSelected(boxFile, folder);
     }
@@ -158,17 +160,17 @@ void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 
 void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
 {
-    CCipherBlock &engine = *main.Vaulnix;
+    CCipherBlock &engine = main.Engine();
     main.SetIcon(1);
-    main.BusyFlag = true;
-    main.CipherInUse = true;
-    main.RunStopwatch.StartTick();
+    main.SetBusy(true);
+    main.CipherTaken();
+    main.Stopwatch().StartTick();
     qint32 extracted = 0;
     try {
         if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) != 0) {
             engine.DynamicClose();
             main.SetIcon(0);
-            main.BusyFlag = false;
+            main.SetBusy(false);
             main.CipherReleased();
             return;
         }
@@ -189,13 +191,13 @@ void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
                                    Prompt::Buttons::Ok, Prompt::Icon::Exclamation, Global::AppName);
     }
     engine.DynamicClose();
-    main.RunStopwatch.StopTick();
+    main.Stopwatch().StopTick();
     main.SetIcon(0);
-    main.BusyFlag = false;
+    main.SetBusy(false);
     main.CipherReleased();
     const QLocale locale;
     const QString seconds =
-        locale.toString(double(main.RunStopwatch.ElapsedTicks()) / 1000.0, 'f', 2);
+        locale.toString(double(main.Stopwatch().ElapsedTicks()) / 1000.0, 'f', 2);
     main.SetStatus(QStringLiteral("Extracted ") + locale.toString(extracted) +
                    (extracted == 1 ? QStringLiteral(" file in ") : QStringLiteral(" files in ")) +
                    seconds + QStringLiteral(" seconds"));

@@ -2,13 +2,13 @@
 
 #include <QString>
 
-class frmMain;
+class MainWindowHost;
 
 // Turns folders and box files into new actions, and shows what a box holds.
 class BoxFlows
 {
 public:
-    explicit BoxFlows(frmMain &main);
+    explicit BoxFlows(MainWindowHost &main);
 
     void NewBox();
     void NewBoxFromFolder(const QString &folder, qint16 count);
@@ -21,5 +21,5 @@ public:
 private:
     void extractSelected(const QString &boxFile, const QString &folder);
 
-    frmMain &main;
+    MainWindowHost &main;
 };

@@ -1,7 +1,7 @@
 #include "actions/frmBlock.h"
 
 #include "core/Global.h"
-#include "shell/frmMain.h"
+#include "dialogs/Twips.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -28,8 +28,8 @@ frmBlock::frmBlock(QWidget *parent)
     lvFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvFiles->setHeaderLabels({QStringLiteral("Filename"), QStringLiteral("Size")});
     lvFiles->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    lvFiles->header()->resizeSection(0, frmMain::twipsToPixels(3900));
-    lvFiles->header()->resizeSection(1, frmMain::twipsToPixels(1200));
+    lvFiles->header()->resizeSection(0, Twips::toPixels(3900));
+    lvFiles->header()->resizeSection(1, Twips::toPixels(1200));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(lblMsg, 1);
@@ -40,7 +40,7 @@ frmBlock::frmBlock(QWidget *parent)
     layout->addWidget(lblRoot);
     layout->addWidget(lvFiles, 1);
     layout->addLayout(buttons);
-    resize(frmMain::twipsToPixels(5600), frmMain::twipsToPixels(4800));
+    resize(Twips::toPixels(5600), Twips::toPixels(4800));
 
     connect(cmdExtract, &QPushButton::clicked, this, &frmBlock::cmdExtract_Click);
     connect(cmdExtractAll, &QPushButton::clicked, this, &frmBlock::cmdExtractAll_Click);

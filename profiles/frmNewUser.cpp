@@ -1,10 +1,10 @@
 #include "profiles/frmNewUser.h"
 
-#include "profiles/UserManagement.h"
-#include "profiles/frmPassword.h"
+#include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
-#include "shell/frmMain.h"
+#include "profiles/UserManagement.h"
+#include "profiles/frmPassword.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmNewUser::frmNewUser(frmMain &window, frmPassword *loginWindow)
-    : QDialog(loginWindow ? static_cast<QWidget *>(loginWindow) : &window)
+frmNewUser::frmNewUser(MainWindowHost &window, frmPassword *loginWindow)
+    : QDialog(loginWindow ? static_cast<QWidget *>(loginWindow) : window.DialogParent())
     , txtUsername(new QLineEdit)
     , txtPassword(new QLineEdit)
     , txtPassword2(new QLineEdit)
@@ -25,7 +25,7 @@ frmNewUser::frmNewUser(frmMain &window, frmPassword *loginWindow)
     , login(loginWindow)
 {
     setWindowTitle(QStringLiteral("Vaulnix - New User Profile"));
-    setWindowIcon(window.windowIcon());
+    setWindowIcon(window.DialogParent()->windowIcon());
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword2->setEchoMode(QLineEdit::Password);
     auto *frame = new QGroupBox(QStringLiteral("User Profile"));

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class frmMain;
+class MainWindowHost;
 class frmPassword;
 class QLineEdit;
 class QPushButton;
@@ -14,7 +14,7 @@ class frmNewUser : public QDialog
 
 public:
     // login: the login window whose list is refreshed afterwards, when there is one.
-    frmNewUser(frmMain &main, frmPassword *login = nullptr);
+    frmNewUser(MainWindowHost &main, frmPassword *login = nullptr);
 
     QLineEdit *txtUsername;
     QLineEdit *txtPassword;
@@ -29,6 +29,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    frmMain &main;
+    MainWindowHost &main;
     frmPassword *login;
 };

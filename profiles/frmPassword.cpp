@@ -1,10 +1,10 @@
 #include "profiles/frmPassword.h"
 
-#include "profiles/UserManagement.h"
-#include "profiles/frmNewUser.h"
+#include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
-#include "shell/frmMain.h"
+#include "profiles/UserManagement.h"
+#include "profiles/frmNewUser.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmPassword::frmPassword(frmMain &window)
-    : QDialog(&window)
+frmPassword::frmPassword(MainWindowHost &window)
+    : QDialog(window.DialogParent())
     , cmbUsers(new QComboBox)
     , txtPassword(new QLineEdit)
     , cmdOK(new QPushButton(QStringLiteral("OK")))
@@ -22,7 +22,7 @@ frmPassword::frmPassword(frmMain &window)
     , main(window)
 {
     setWindowTitle(QStringLiteral("Vaulnix - User Profiles"));
-    setWindowIcon(window.windowIcon());
+    setWindowIcon(window.DialogParent()->windowIcon());
     txtPassword->setEchoMode(QLineEdit::Password);
     auto *fields = new QFormLayout;
     fields->addRow(QStringLiteral("User Name:"), cmbUsers);

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class frmMain;
+class MainWindowHost;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -13,7 +13,7 @@ class frmPassword : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmPassword(frmMain &main);
+    explicit frmPassword(MainWindowHost &main);
 
     QComboBox *cmbUsers;
     QLineEdit *txtPassword;
@@ -28,5 +28,5 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    frmMain &main;
+    MainWindowHost &main;
 };

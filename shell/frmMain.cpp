@@ -5,14 +5,15 @@
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "actions/BoxFlows.h"
+#include "core/AppLocations.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "dialogs/Twips.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
-#include "core/AppLocations.h"
 #include "shell/CTray.h"
-#include "core/Global.h"
 #include "shell/PictureBox.h"
-#include "core/Prompt.h"
 #include "shell/StatusDisplay.h"
 #include "shell/TopMost.h"
 #include "shell/frmAbout.h"
@@ -26,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScreen>
 #include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
@@ -43,15 +43,7 @@ constexpr SettingKey MainHeight{"MainHeight", 2000};
 constexpr SettingKey Columns[] = {{"Column1", 2500}, {"Column2", 2500}, {"Column3", 1000},
                                   {"Column4", 1250}, {"Column5", 800},  {"Column6", 2000}};
 
-constexpr double TwipsPerInch = 1440.0;
-
 const QString BusyMessage = QStringLiteral("A run is under way; wait until it has finished");
-
-double dotsPerInch()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchX() : 96.0;
-}
 
 QString programFolder(const QString &configured)
 {
@@ -248,16 +240,6 @@ QSettings *frmMain::settings()
     return settingsStore.get();
 }
 
-qint32 frmMain::twipsToPixels(double twips)
-{
-    return qRound(twips * dotsPerInch() / TwipsPerInch);
-}
-
-double frmMain::pixelsToTwips(int pixels)
-{
-    return pixels * TwipsPerInch / dotsPerInch();
-}
-
 void frmMain::restoreSettings()
 {
     QSettings *store = settings();
@@ -267,11 +249,11 @@ void frmMain::restoreSettings()
         const double value = store->value(QLatin1String(key.name)).toString().toFloat(&ok);
         return ok ? value : key.fallback;
     };
-    pendingOuterSize = QSize(twipsToPixels(read(MainWidth)), twipsToPixels(read(MainHeight)));
+    pendingOuterSize = QSize(Twips::toPixels(read(MainWidth)), Twips::toPixels(read(MainHeight)));
     resize(pendingOuterSize);
     applyOuterSize();
     for (int i = 0; i < 6; ++i)
-        lvMain->header()->resizeSection(i, twipsToPixels(read(Columns[i])));
+        lvMain->header()->resizeSection(i, Twips::toPixels(read(Columns[i])));
     store->endGroup();
     layOut();
 }
@@ -283,7 +265,7 @@ void frmMain::SaveSettings()
         store->beginGroup(QStringLiteral("Settings"));
         const auto write = [store](const SettingKey &key, int pixels) {
             store->setValue(QLatin1String(key.name),
-                            QString::number(float(qRound(pixelsToTwips(pixels)))));
+                            QString::number(float(qRound(Twips::fromPixels(pixels)))));
         };
         const QSize outer = outerSize();
         write(MainWidth, outer.width());
@@ -694,15 +676,15 @@ void frmMain::layOut()
         return;
     const int w = frameGeometry().width();
     const int h = frameGeometry().height();
-    const int margin = twipsToPixels(15);
-    const int listWidth = std::max(0, w - twipsToPixels(150));
-    const int listHeight = std::max(0, h - twipsToPixels(975));
+    const int margin = Twips::toPixels(15);
+    const int listWidth = std::max(0, w - Twips::toPixels(150));
+    const int listHeight = std::max(0, h - Twips::toPixels(975));
     lvMain->setGeometry(margin, margin, listWidth, listHeight);
     const int lineHeight = lblStatus->sizeHint().height();
     // Tall window decorations must not push the status line out of sight.
-    const int statusTop = std::min(listHeight + twipsToPixels(30),
+    const int statusTop = std::min(listHeight + Twips::toPixels(30),
                                    std::max(0, centralWidget()->height() - lineHeight));
-    lblStatus->setGeometry(margin, statusTop, std::max(0, w - twipsToPixels(855)), lineHeight);
-    lblBusy->setGeometry(std::max(0, w - twipsToPixels(780)), statusTop, twipsToPixels(630),
+    lblStatus->setGeometry(margin, statusTop, std::max(0, w - Twips::toPixels(855)), lineHeight);
+    lblBusy->setGeometry(std::max(0, w - Twips::toPixels(780)), statusTop, Twips::toPixels(630),
                          lineHeight);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/MainWindowHost.h"
 #include "engine/CCipherBlock.h"
 #include "engine/CTick.h"
 
@@ -24,7 +25,7 @@ class StatusDisplay;
 
 // The program's first window and the owner of everything that lives as long as the program:
 // the box engine, the tray icon, the action list and the run timer.
-class frmMain : public QMainWindow
+class frmMain : public QMainWindow, public MainWindowHost
 {
     Q_OBJECT
 
@@ -45,26 +46,38 @@ public:
 
     // The start-up sequence; false when another instance runs and this one must end.
     bool Load();
-    void CloseProgram();
+    void CloseProgram() override;
     // The end of the desktop session or a termination signal: the shutdown without questions.
     void EndSession();
 
     // While a run or a selective extraction is under way, nothing may touch what it depends on:
     // the password, the keyed cipher, the shared dialog fields, the profile and the kinds of
     // rows. Every command that would asks here first; true (with a status line) means refused.
-    bool RefusedWhileBusy();
+    bool RefusedWhileBusy() override;
     // The user changed an action, the list or a setting: saved now, or after the current step.
-    void ProfileChanged();
+    void ProfileChanged() override;
     // Writes the logged-on user's profile unless a run holds the keyed cipher; then it is
     // written when the run next lets go of it.
     void SaveProfileNow();
     // The engine step is over: a save that waited for it happens now.
-    void CipherReleased();
+    void CipherReleased() override;
 
     // Status display.
-    void SetStatus(const QString &msg);
+    void SetStatus(const QString &msg) override;
     void SetTitle(const QString &msg);
-    void SetIcon(qint16 icon);
+    void SetIcon(qint16 icon) override;
+
+    // The rest of what the runner, the box flows, the list and the login windows need.
+    bool IsBusy() const override { return BusyFlag; }
+    void SetBusy(bool busy) override { BusyFlag = busy; }
+    void CipherTaken() override { CipherInUse = true; }
+    void StartRunTimer() override { Timer->start(); }
+    CTick &Stopwatch() override { return RunStopwatch; }
+    CCipherBlock &Engine() override { return *Vaulnix; }
+    ActionListView &Rows() override { return *lvMain; }
+    QMenu &ListPopup() override { return *mnuPopupListView; }
+    const QList<QAction *> &ListPopupItems() const override { return mnuPopupListViewItem; }
+    QWidget *DialogParent() override { return this; }
     StatusDisplay &status() { return *display; }
 
     // Settings.
@@ -79,7 +92,7 @@ public:
     void mnuPopupItem_Click(int index);
 
     // Users.
-    void ClearUser();
+    void ClearUser() override;
     void Logoff();
     qint16 UserProfiles();
     qint16 ShowLogin();
@@ -97,8 +110,6 @@ public:
     bool hasTray() const { return trayAvailable; }
     bool isClosed() const { return closed; }
     static bool loggedIn();
-    static qint32 twipsToPixels(double twips);
-    static double pixelsToTwips(int pixels);
 
     ActionListView *lvMain;
     QLabel *lblStatus;

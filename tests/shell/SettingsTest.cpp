@@ -1,8 +1,9 @@
 #include "MainWindowFixture.h"
+#include "dialogs/Twips.h"
 
+#include "core/Global.h"
 #include "profiles/UserManagement.h"
 #include "shell/AutostartEntry.h"
-#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QCheckBox>
@@ -82,8 +83,7 @@ TEST_F(Settings, SaveSettingsWritesNothingWhileMaximized)
     main->resize(400, 300);
     main->SaveSettings();
     const QString width = storedSetting("MainWidth");
-    EXPECT_EQ(width,
-              QString::number(qRound(frmMain::pixelsToTwips(main->frameGeometry().width()))));
+    EXPECT_EQ(width, QString::number(qRound(Twips::fromPixels(main->frameGeometry().width()))));
     EXPECT_FALSE(QFileInfo::exists(appPath() + "anna.vlu")) << "nobody logged on: no profile";
 
     logOn();

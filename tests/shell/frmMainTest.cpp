@@ -1,9 +1,10 @@
 #include "MainWindowFixture.h"
+#include "dialogs/Twips.h"
 
 #include "actions/ActionListView.h"
 #include "actions/Actions.h"
-#include "shell/CTray.h"
 #include "core/Global.h"
+#include "shell/CTray.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -50,11 +51,11 @@ TEST_F(MainWindow, StartsHiddenAndIdleInTheTray)
 
     const QHeaderView *header = main->lvMain->header();
     EXPECT_EQ(main->lvMain->headerItem()->text(5), "Last Ran");
-    EXPECT_EQ(header->sectionSize(0), frmMain::twipsToPixels(2500));
-    EXPECT_EQ(header->sectionSize(1), frmMain::twipsToPixels(3000)) << "stored";
-    EXPECT_EQ(header->sectionSize(2), frmMain::twipsToPixels(1000)) << "not a number: the default";
-    EXPECT_EQ(main->width(), frmMain::twipsToPixels(4000));
-    EXPECT_EQ(main->height(), frmMain::twipsToPixels(2000));
+    EXPECT_EQ(header->sectionSize(0), Twips::toPixels(2500));
+    EXPECT_EQ(header->sectionSize(1), Twips::toPixels(3000)) << "stored";
+    EXPECT_EQ(header->sectionSize(2), Twips::toPixels(1000)) << "not a number: the default";
+    EXPECT_EQ(main->width(), Twips::toPixels(4000));
+    EXPECT_EQ(main->height(), Twips::toPixels(2000));
 }
 
 TEST_F(MainWindow, ASecondInstanceIsRefusedAndTouchesNothing)
@@ -83,7 +84,7 @@ TEST_F(MainWindow, TheCloseButtonHidesAndOnlyExitEnds)
     main->mnuFileItem_Click(5);
     EXPECT_TRUE(main->isClosed());
     EXPECT_EQ(storedSetting("MainWidth"),
-              QString::number(qRound(frmMain::pixelsToTwips(main->frameGeometry().width()))));
+              QString::number(qRound(Twips::fromPixels(main->frameGeometry().width()))));
     EXPECT_TRUE(prompt.messages.isEmpty());
     EXPECT_EQ(Global::StopRequested, 1);
 }
@@ -180,14 +181,14 @@ TEST_F(MainWindow, LayoutFollowsTheWindowSize)
 {
     ASSERT_TRUE(start());
     main->show();
-    main->resize(frmMain::twipsToPixels(9000), frmMain::twipsToPixels(6000));
+    main->resize(Twips::toPixels(9000), Twips::toPixels(6000));
     QCoreApplication::processEvents();
     const int w = main->frameGeometry().width();
     const int h = main->frameGeometry().height();
-    EXPECT_EQ(main->lvMain->width(), w - frmMain::twipsToPixels(150));
-    EXPECT_EQ(main->lvMain->height(), h - frmMain::twipsToPixels(975));
-    EXPECT_EQ(main->lblBusy->x(), w - frmMain::twipsToPixels(780));
-    EXPECT_EQ(main->lblStatus->width(), w - frmMain::twipsToPixels(855));
+    EXPECT_EQ(main->lvMain->width(), w - Twips::toPixels(150));
+    EXPECT_EQ(main->lvMain->height(), h - Twips::toPixels(975));
+    EXPECT_EQ(main->lblBusy->x(), w - Twips::toPixels(780));
+    EXPECT_EQ(main->lblStatus->width(), w - Twips::toPixels(855));
     EXPECT_EQ(main->lblBusy->y(), main->lblStatus->y());
 }
 
