@@ -1,25 +1,31 @@
-#include "MainWindowFixture.h"
+#include "TestHost.h"
+#include "TestSupport.h"
 
-#include "actions/ActionListView.h"
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
-#include "engine/CCipherBlock.h"
 #include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
+#include <gtest/gtest.h>
 
 namespace {
 
-class Runner : public MainWindowFixture
+// The runner on a reduced main window: real list, real engine, temporary folders.
+class Runner : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(start());
-        logOn();
-        main->runner().now = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 41)); };
+        Global::CurrentUserName = "anna";
+        Global::CurrentUserPassword = "pw";
+        Global::StopRequested = 0;
+        runner.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 41)); };
+    }
+    void TearDown() override
+    {
+        Global::CurrentUserName.clear();
+        Global::CurrentUserPassword.clear();
     }
 
     QString file(const QString &relative, const QByteArray &bytes = "data")
@@ -27,158 +33,125 @@ protected:
         TestSupport::writeFile(tmp.filePath(relative), bytes);
         return tmp.filePath(relative);
     }
-    QTreeWidgetItem *row(int i) { return main->lvMain->row(i); }
-    QString kind(int i) { return row(i)->text(ActionListView::ActionColumn); }
-    QString statusText() { return main->lblStatus->text().section(": ", 1); }
-    void run() { main->Timer_Timer(); }
+    QString kind(int i) const { return host.rows.row(i)->text(ActionListView::ActionColumn); }
+    QString lastRan(int i) const { return host.rows.row(i)->text(ActionListView::LastRanColumn); }
+    QString status() const { return host.statuses.value(host.statuses.size() - 1); }
+
+    QTemporaryDir tmp;
+    RecordingPrompt prompt;
+    TestHost host;
+    ActionRunner runner{host};
 };
 
 } // namespace
 
-TEST_F(Runner, AFolderActionPacksThenUnpacksOnTheNextRun)
+TEST_F(Runner, AFolderActionPacksThenUnpacksAndIsSavedAfterEachStep)
 {
     file("Work/a.txt", "alpha");
     file("Work/sub/b.txt", "beta");
     const QString box = tmp.filePath("boxes/work.vlx");
     Actions::AddAction(1, box, "Work", tmp.filePath("Work"), 0, 1, "");
 
-    run();
+    runner.ProcessScript();
     EXPECT_TRUE(QFileInfo(box).isFile());
     EXPECT_EQ(kind(0), "Extract");
-    EXPECT_EQ(Actions::UserActions.Item(1)->Action(), 2);
-    EXPECT_TRUE(statusText().startsWith("Created in ")) << statusText().toStdString();
-    EXPECT_TRUE(statusText().endsWith(" seconds"));
-    EXPECT_EQ(
-        row(0)->text(ActionListView::LastRanColumn),
-        QLocale().toString(QDateTime(QDate(2026, 12, 6), QTime(9, 41)), QLocale::ShortFormat));
-    EXPECT_FALSE(main->BusyFlag);
-    EXPECT_EQ(main->lblBusy->text(), "OK");
+    EXPECT_TRUE(status().startsWith("Created in ")) << status().toStdString();
+    EXPECT_EQ(lastRan(0), QLocale().toString(runner.now(), QLocale::ShortFormat));
 
     QDir(tmp.filePath("Work")).removeRecursively();
-    run();
+    runner.ProcessScript();
     EXPECT_EQ(TestSupport::readFile(tmp.filePath("Work/sub/b.txt")), "beta");
     EXPECT_EQ(kind(0), "Create");
-    EXPECT_TRUE(statusText().startsWith("Extracted in "));
+    EXPECT_TRUE(status().startsWith("Extracted in "));
+    EXPECT_EQ(host.saves, 2);
+    EXPECT_EQ(host.savesAskedWhileHeld, 0) << "never while the engine holds the cipher";
+    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(host.icon, 0);
 }
 
-TEST_F(Runner, FileListActionsStayCreateActions)
+// A step that fails, is refused or is stopped keeps its kind and its last-run time; the run goes
+// on, and a success of either kind makes the create message.
+TEST_F(Runner, FailedStepsKeepTheirKindsAndTheRunGoesOn)
+{
+    file("Src/x.txt", "x");
+    const QString good = tmp.filePath("good.vlx");
+    ASSERT_EQ(host.engine.CreateBlock(good, "Src", "pw", tmp.filePath("Src"), 0), 1);
+    const QString foreign = tmp.filePath("foreign.vlx");
+    ASSERT_EQ(host.engine.CreateBlock(foreign, "Src", "other", tmp.filePath("Src"), 0), 1);
+    Actions::AddAction(1, tmp.filePath("e.vlx"), "empty folder", "", 0, 1, "then");
+    Actions::AddAction(1, tmp.filePath("bad.vlx"), "missing", tmp.filePath("missing"), 0, 1, "");
+    QFile huge(file("Huge/huge.bin", ""));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 31));
+    huge.close();
+    Actions::AddAction(1, tmp.filePath("huge.vlx"), "too big", tmp.filePath("Huge"), 0, 1, "");
+    Actions::AddAction(2, tmp.filePath("none.vlx"), "no box", tmp.filePath("Out"), 0, 1, "");
+    Actions::AddAction(2, foreign, "wrong password", tmp.filePath("Out"), 0, 1, "");
+    Actions::AddAction(7, good, "unknown kind", tmp.filePath("Out"), 0, 1, "");
+    Actions::AddAction(2, good, "unchecked", tmp.filePath("Out"), 0, 0, "");
+    Actions::AddAction(2, good, "good", tmp.filePath("Out"), 0, 1, "");
+
+    runner.ProcessScript();
+    EXPECT_EQ(TestSupport::readFile(tmp.filePath("Out/x.txt")), "x");
+    const QStringList expected = {"Create",  "Create", "Create",  "Extract",
+                                  "Extract", "?",      "Extract", "Create"};
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(kind(i), expected[i]) << host.rows.row(i)->text(0).toStdString();
+    EXPECT_EQ(lastRan(0), "then");
+    EXPECT_TRUE(lastRan(1).isEmpty());
+    EXPECT_TRUE(status().startsWith("Created in ")) << "the extract's success counts";
+    EXPECT_TRUE(prompt.messages.join('\n').contains(tmp.filePath("missing")));
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("huge.vlx")));
+
+    Actions::RemoveAllActions();
+    Actions::AddAction(2, good, "good", tmp.filePath("Out"), 0, 1, "");
+    Global::CurrentUserPassword.clear();
+    runner.ProcessScript();
+    EXPECT_EQ(status(), "Box not extracted") << "nobody logged on";
+    EXPECT_EQ(kind(0), "Extract");
+}
+
+TEST_F(Runner, StartupAndShutdownForceCheckedRowsButFileListsOnlyCreate)
 {
     const QString files = file("f/one.txt") + ";" + file("f/two.txt");
     Actions::AddAction(1, tmp.filePath("list.vlx"), "list", files, 0, 1, "");
-    run();
-    run();
-    EXPECT_EQ(kind(0), "Create");
+    Actions::AddAction(1, tmp.filePath("w.vlx"), "w", tmp.filePath("w"), 0, 1, "");
+    Actions::AddAction(1, tmp.filePath("u.vlx"), "u", tmp.filePath("u"), 0, 0, "");
+    runner.StartupActions();
+    EXPECT_EQ(kind(0), "Create") << "a list of files can only be packed";
+    EXPECT_EQ(kind(1), "Extract");
+    EXPECT_EQ(kind(2), "Create") << "unchecked";
+    runner.ShutdownActions();
+    EXPECT_EQ(kind(1), "Create");
+    EXPECT_EQ(host.runsStarted, 2);
+    EXPECT_EQ(host.saves, 2);
+
+    runner.ProcessScript();
+    runner.ProcessScript();
+    EXPECT_EQ(kind(0), "Create") << "a file-list action stays a create action";
     EXPECT_TRUE(QFileInfo(tmp.filePath("list.vlx")).isFile());
 }
 
-TEST_F(Runner, AnEngineErrorIsReportedAndTheRunGoesOn)
+TEST_F(Runner, ShredFollowsEachRowsOwnOption)
 {
-    // First a box to extract later in the same run.
-    file("Src/x.txt", "x");
-    const QString good = tmp.filePath("good.vlx");
-    ASSERT_EQ(main->Vaulnix->CreateBlock(good, "Src", "pw", tmp.filePath("Src"), 0), 1);
-    Actions::AddAction(1, tmp.filePath("bad.vlx"), "Bad", tmp.filePath("missing-folder"), 0, 1, "");
-    Actions::AddAction(2, good, "Src", tmp.filePath("Out"), 0, 1, "");
-
-    run();
-    ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_TRUE(prompt.messages[0].contains(tmp.filePath("bad.vlx")));
-    EXPECT_TRUE(prompt.messages[0].contains(tmp.filePath("missing-folder")));
-    EXPECT_EQ(TestSupport::readFile(tmp.filePath("Out/x.txt")), "x");
-    EXPECT_TRUE(statusText().startsWith("Created in ")) << "the extract's success counts";
-    EXPECT_EQ(kind(0), "Create") << "a failed step keeps its kind";
-    EXPECT_EQ(kind(1), "Create");
-    EXPECT_FALSE(main->BusyFlag);
-    EXPECT_EQ(main->lblBusy->text(), "OK");
-}
-
-TEST_F(Runner, ExtractStepsNeedSomebodyLoggedOn)
-{
-    Actions::AddAction(2, tmp.filePath("a.vlx"), "a", tmp.filePath("out"), 0, 1, "");
-    Actions::AddAction(2, tmp.filePath("b.vlx"), "b", tmp.filePath("out"), 0, 1, "");
-    Global::CurrentUserName.clear();
-    Global::CurrentUserPassword.clear();
-    run();
-    EXPECT_EQ(statusText(), "Box not extracted");
-    EXPECT_EQ(kind(0), "Extract");
-    EXPECT_EQ(kind(1), "Extract");
-    EXPECT_TRUE(row(1)->text(ActionListView::LastRanColumn).isEmpty());
-    EXPECT_TRUE(prompt.messages.isEmpty());
-}
-
-TEST_F(Runner, EmptyFolderUncheckedAndUnknownRows)
-{
-    Actions::AddAction(1, tmp.filePath("e.vlx"), "e", "", 0, 1, "");
-    Actions::AddAction(7, tmp.filePath("q.vlx"), "q", tmp.filePath("q"), 0, 1, "");
-    Actions::AddAction(1, tmp.filePath("u.vlx"), "u", tmp.filePath("u"), 0, 0, "");
-    run();
-    EXPECT_EQ(statusText(), "Box not created");
-    EXPECT_EQ(kind(0), "Create");
-    EXPECT_EQ(kind(1), "?");
-    EXPECT_TRUE(row(1)->text(ActionListView::LastRanColumn).isEmpty());
-    EXPECT_EQ(kind(2), "Create");
-    EXPECT_TRUE(row(2)->text(ActionListView::LastRanColumn).isEmpty());
-
-    Actions::RemoveAllActions();
-    Actions::AddAction(1, tmp.filePath("u.vlx"), "u", tmp.filePath("u"), 0, 0, "");
-    run();
-    EXPECT_EQ(statusText(), "No actions performed");
-}
-
-TEST_F(Runner, StartupActionsExtractACheckedCreateRow)
-{
-    file("Start/s.txt", "s");
-    const QString box = tmp.filePath("s.vlx");
-    ASSERT_EQ(main->Vaulnix->CreateBlock(box, "Start", "pw", tmp.filePath("Start"), 0), 1);
-    Actions::AddAction(1, box, "Start", tmp.filePath("Back"), 0, 1, "");
-    Actions::AddAction(1, tmp.filePath("other.vlx"), "o", tmp.filePath("o"), 0, 0, "");
-    main->mnuActionsItem_Click(2);
-    EXPECT_EQ(kind(0), "Extract");
-    EXPECT_EQ(kind(1), "Create") << "unchecked rows keep their kind";
-    EXPECT_TRUE(main->Timer->isActive());
-    run();
-    EXPECT_EQ(TestSupport::readFile(tmp.filePath("Back/s.txt")), "s");
-    EXPECT_EQ(kind(0), "Create");
-
-    Actions::RemoveAllActions();
-    main->mnuActionsItem_Click(3);
-    EXPECT_TRUE(main->Timer->isActive()) << "even with no rows";
-    run();
-    EXPECT_EQ(statusText(), "No actions performed");
-}
-
-TEST_F(Runner, ASecondRunDuringARunIsRefused)
-{
-    file("Busy/big.bin", QByteArray(3 * CCipherBlock::ChunkBytes, 'b'));
-    Actions::AddAction(1, tmp.filePath("busy.vlx"), "Busy", tmp.filePath("Busy"), 0, 1, "");
-    int runsSeen = 0;
-    QString refusal;
-    QObject::connect(main->Vaulnix, &CCipherBlock::CreatingBlock, [&] { ++runsSeen; });
-    QObject::connect(main->Vaulnix, &CCipherBlock::CreatingFileBlock, [&] {
-        main->Timer_Timer();
-        refusal = main->lblStatus->text();
-        // A row removed in the middle of the run is skipped, not crashed on.
-        Actions::RemoveAction(Actions::UserActions.Item(1)->ID());
-    });
-    run();
-    EXPECT_EQ(runsSeen, 1);
-    EXPECT_TRUE(refusal.endsWith("A run is under way; wait until it has finished"));
-    EXPECT_TRUE(statusText().startsWith("Created in "));
+    file("A/a.txt", "a");
+    file("B/b.txt", "b");
+    Actions::AddAction(1, tmp.filePath("a.vlx"), "A", tmp.filePath("A"), 1, 1, "");
+    Actions::AddAction(1, tmp.filePath("b.vlx"), "B", tmp.filePath("B"), 0, 1, "");
+    runner.ProcessScript();
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("A/a.txt")));
+    EXPECT_EQ(TestSupport::readFile(tmp.filePath("B/b.txt")), "b");
 }
 
 TEST_F(Runner, ClearAndCountActions)
 {
-    Actions::AddAction(1, "/b/one.vlx", "one", "/one", 0, 1, "");
-    const qint32 second = Actions::AddAction(2, "/b/two.vlx", "two", "/two", 0, 1, "");
-    EXPECT_EQ(main->runner().CountActionsText(),
+    const qint32 first = Actions::AddAction(1, "/b/one.vlx", "one", "/one", 0, 1, "");
+    Actions::AddAction(2, "/b/two.vlx", "two", "/two", 0, 1, "");
+    EXPECT_EQ(runner.CountActionsText(),
               QStringLiteral("Count = 2\r\n\r\n%1 - /b/one.vlx\r\n%2 - /b/two.vlx\r\n")
-                  .arg(second - 1)
-                  .arg(second));
-    main->mnuActionsItem_Click(6);
-    EXPECT_EQ(prompt.messages.size(), 1);
-    main->mnuActionsItem_Click(5);
+                  .arg(first)
+                  .arg(first + 1));
+    runner.ClearAllActions();
     EXPECT_EQ(Actions::UserActions.Count(), 0);
-    EXPECT_EQ(main->lvMain->rowCount(), 0);
-    main->mnuActionsItem_Click(0);
-    EXPECT_FALSE(main->Timer->isActive()) << "an empty list runs nothing";
+    EXPECT_EQ(host.rows.rowCount(), 0);
+    EXPECT_EQ(host.saves, 1);
 }

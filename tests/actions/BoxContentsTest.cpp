@@ -6,10 +6,10 @@
 #include "actions/Actions.h"
 #include "actions/BoxFlows.h"
 #include "actions/frmBlock.h"
+#include "core/Global.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/CCipherBlock.h"
-#include "core/Global.h"
 
 #include <QCheckBox>
 #include <QDir>

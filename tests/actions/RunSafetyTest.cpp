@@ -8,11 +8,11 @@
 #include "actions/BoxFlows.h"
 #include "actions/frmBlock.h"
 #include "cipher/CCipher.h"
+#include "core/Global.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/CCipherBlock.h"
 #include "profiles/UserManagement.h"
-#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QCheckBox>
@@ -91,6 +91,11 @@ struct Disturbance
 // the kinds of rows; a dialog they might open is driven to its worst outcome.
 const Disturbance Disturbances[] = {
     {"Logoff", [](frmMain &m, const QString &) { m.mnuFileItem[3]->trigger(); }},
+    {"Run",
+     [](frmMain &m, const QString &) {
+         m.mnuActionsItem[0]->trigger();
+         m.Timer_Timer();
+     }},
     {"Log In",
      [](frmMain &m, const QString &) {
          whenModal<QDialog>([](QDialog *w) { w->reject(); });
@@ -181,55 +186,6 @@ TEST_F(RunSafety, ARekeyedCipherFailsTheStepAndKeepsTheOldBox)
     EXPECT_EQ(kind(), "Create") << "a failed step keeps its kind";
 }
 
-TEST_F(RunSafety, FailedStepsKeepTheirKindsAndNothingNewerIsOverwritten)
-{
-    main->Timer_Timer();
-    ASSERT_EQ(kind(), "Extract");
-    main->Timer_Timer();
-    ASSERT_EQ(kind(), "Create");
-    const QString lastRan = main->lvMain->row(0)->text(ActionListView::LastRanColumn);
-    main->runner().now = [] { return QDateTime(QDate(2030, 1, 2), QTime(3, 4)); };
-
-    // Newer work in the folder, and a file the box cannot hold: the create step fails.
-    TestSupport::writeFile(source("small.txt"), "newer");
-    QFile huge(source("huge.bin"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 31));
-    huge.close();
-    main->Timer_Timer();
-    EXPECT_EQ(kind(), "Create");
-    EXPECT_EQ(main->lvMain->row(0)->text(ActionListView::LastRanColumn), lastRan);
-    EXPECT_EQ(savedKind(), "Create");
-    QFile::remove(source("huge.bin"));
-    main->Timer_Timer();
-    EXPECT_EQ(kind(), "Extract");
-    EXPECT_EQ(TestSupport::readFile(source("small.txt")), "newer");
-
-    // Extract steps that fail (a wrong password, a missing box) keep theirs: no older folder
-    // content is packed over the box by the next run.
-    CCipherBlock().CreateBlock(box(), "Work", "another password", work(), 0);
-    const QByteArray foreign = TestSupport::readFile(box());
-    main->Timer_Timer();
-    EXPECT_EQ(kind(), "Extract");
-    main->Timer_Timer();
-    EXPECT_EQ(TestSupport::readFile(box()), foreign);
-    QFile::remove(box());
-    main->Timer_Timer();
-    EXPECT_EQ(kind(), "Extract");
-    EXPECT_EQ(savedKind(), "Extract");
-}
-
-TEST_F(RunSafety, ShredFollowsEachRowsOwnOption)
-{
-    TestSupport::writeFile(tmp.filePath("Other/keep.txt"), "keep");
-    Actions::RemoveAllActions();
-    Actions::AddAction(1, box(), "Work", work(), 1, 1, "");
-    Actions::AddAction(1, tmp.filePath("boxes/other.vlx"), "Other", tmp.filePath("Other"), 0, 1,
-                       "");
-    main->Timer_Timer();
-    EXPECT_FALSE(QFileInfo::exists(source("big.bin")));
-    EXPECT_EQ(TestSupport::readFile(tmp.filePath("Other/keep.txt")), "keep");
-}
-
 TEST_F(RunSafety, ExitOrTheSessionsEndStopTheRunThenSaveAndClose)
 {
     for (const bool sessionEnd : {false, true}) {
@@ -296,15 +252,6 @@ TEST_F(RunSafety, AutoSetEndsWithItsDrop)
     main->flows().NewBoxFromFolder(work(), 1);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(main->lvMain->rowCount(), 3);
-}
-
-TEST_F(RunSafety, StartupActionsLeaveFileListsAsCreateActions)
-{
-    Actions::AddAction(1, tmp.filePath("boxes/list.vlx"), "list",
-                       source("small.txt") + ";" + source("big.bin"), 0, 1, "");
-    main->mnuActionsItem[2]->trigger();
-    EXPECT_EQ(kind(0), "Extract");
-    EXPECT_EQ(kind(1), "Create");
 }
 
 TEST_F(RunSafety, SelectiveExtractionTimesItselfAndCountsOnlyWholeFiles)

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "actions/ActionListView.h"
+#include "actions/MainWindowHost.h"
+#include "engine/CCipherBlock.h"
+#include "engine/CTick.h"
+
+#include <QMenu>
+#include <QStringList>
+#include <QWidget>
+
+// A main window reduced to what the runner and the box flows use: a real list, engine and
+// stopwatch, with the status line, the run timer and profile saves recorded.
+class TestHost : public MainWindowHost
+{
+public:
+    TestHost();
+    ~TestHost();
+
+    void SetStatus(const QString &msg) override { statuses << msg; }
+    void SetIcon(qint16 icon) override { this->icon = icon; }
+    bool IsBusy() const override { return busy; }
+    void SetBusy(bool value) override { busy = value; }
+    bool RefusedWhileBusy() override { return busy; }
+    void CipherTaken() override { cipherHeld = true; }
+    void CipherReleased() override { cipherHeld = false; }
+    void ProfileChanged() override
+    {
+        savesAskedWhileHeld += cipherHeld;
+        ++saves;
+    }
+    void StartRunTimer() override { ++runsStarted; }
+    CTick &Stopwatch() override { return stopwatch; }
+    CCipherBlock &Engine() override { return engine; }
+    ActionListView &Rows() override { return rows; }
+    QMenu &ListPopup() override { return popup; }
+    const QList<QAction *> &ListPopupItems() const override { return popupItems; }
+    QWidget *DialogParent() override { return &window; }
+    void ClearUser() override {}
+    void CloseProgram() override { ++closes; }
+
+    QWidget window;
+    ActionListView rows;
+    CCipherBlock engine;
+    CTick stopwatch;
+    QMenu popup;
+    QList<QAction *> popupItems;
+    QStringList statuses;
+    qint16 icon = 0;
+    bool busy = false;
+    bool cipherHeld = false;
+    int saves = 0;
+    int savesAskedWhileHeld = 0;
+    int runsStarted = 0;
+    int closes = 0;
+};
