@@ -1,5 +1,4 @@
 #include "cli/CliArguments.h"
-#include "cli/CliError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/InterruptGuard.h"
+#include "cli/Console.h"
 #include "core/Global.h"
 
 #include <gtest/gtest.h>

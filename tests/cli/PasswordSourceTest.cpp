@@ -1,7 +1,7 @@
-#include "cli/PasswordSource.h"
 #include "CliFixture.h"
 #include "TestSupport.h"
-#include "cli/CliError.h"
+#include "cli/CliArguments.h"
+#include "cli/Console.h"
 #include "core/Global.h"
 
 namespace {
@@ -13,7 +13,7 @@ protected:
     std::variant<QString, ExitStatus> obtain(std::optional<QString> file, bool confirm = false)
     {
         try {
-            return PasswordSource(fake, file).obtain(confirm);
+            return PasswordSource::obtain(fake, file, confirm);
         } catch (const CliError &error) {
             return error.status();
         }

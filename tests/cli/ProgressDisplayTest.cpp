@@ -1,5 +1,5 @@
-#include "cli/ProgressDisplay.h"
 #include "CliFixture.h"
+#include "cli/Console.h"
 
 namespace {
 
