@@ -1,5 +1,4 @@
-#include "cli/InterruptGuard.h"
-#include "cli/SystemConsole.h"
+#include "cli/Console.h"
 #include "cli/VaulnixCli.h"
 #include "engine/CCipherBlock.h"
 

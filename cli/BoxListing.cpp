@@ -1,8 +1,43 @@
 #include "cli/BoxListing.h"
 
-#include "cli/BoxRecords.h"
-#include "cli/ConsoleText.h"
+#include "cli/CliArguments.h"
+#include "cli/Console.h"
+#include "core/Global.h"
+#include "engine/BoxHeader.h"
 #include "engine/CCipherBlock.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+BoxRecords BoxRecords::of(const CCipherBlock &engine)
+{
+    BoxRecords result;
+    const QStringList &directories = engine.Directories();
+    const QList<QByteArray> files = engine.Files();
+    result.list.reserve(files.size());
+    for (const QByteArray &raw : files) {
+        const BoxHeader::Record decoded = BoxHeader::decode(raw);
+        // Index 0 and 1 both stand for the extraction folder itself.
+        QString folder;
+        if (decoded.folderIndex >= 2 && decoded.folderIndex <= directories.size())
+            folder = directories.at(decoded.folderIndex - 1);
+        Record record;
+        record.storedPath = folder + QString::fromUtf8(decoded.name);
+        record.relativePath = record.storedPath;
+        record.relativePath.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        record.size = decoded.size;
+        result.list.append(record);
+    }
+    return result;
+}
+
+qint64 BoxRecords::totalBytes() const
+{
+    qint64 sum = 0;
+    for (const Record &record : list)
+        sum += record.size;
+    return sum;
+}
 
 QString BoxListing::format(const CCipherBlock &engine)
 {
@@ -19,4 +54,31 @@ QString BoxListing::format(const CCipherBlock &engine)
                 .arg(records.records().size())
                 .arg(records.totalBytes());
     return text;
+}
+
+void BoxListing::checkReadable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw CliError(ExitStatus::Failed, QStringLiteral("%1: no such file").arg(path));
+    if (!info.isFile())
+        throw CliError(ExitStatus::Failed, QStringLiteral("%1: not a file").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw CliError(ExitStatus::Failed,
+                       QStringLiteral("%1: cannot read: %2").arg(path, file.errorString()));
+}
+
+JobSettings::JobSettings(bool shred, const QString &password)
+    : savedShred(Global::DialogShred)
+    , savedPassword(Global::CurrentUserPassword)
+{
+    Global::DialogShred = shred ? 1 : 0;
+    Global::CurrentUserPassword = password;
+}
+
+JobSettings::~JobSettings()
+{
+    Global::DialogShred = savedShred;
+    Global::CurrentUserPassword = savedPassword;
 }

@@ -1,7 +1,5 @@
 #include "cli/CliArguments.h"
 
-#include "cli/CliError.h"
-
 #include <limits>
 
 namespace {

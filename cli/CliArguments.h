@@ -5,6 +5,34 @@
 #include <QStringList>
 
 #include <optional>
+#include <stdexcept>
+
+// The exit statuses scripts rely on; their values never change.
+enum class ExitStatus : int {
+    Done = 0,
+    WrongPasswordOrDamaged = 1,
+    Usage = 2,
+    Stopped = 3,
+    Failed = 4,
+};
+
+// Ends a command with an exit status and the one line that explains it.
+class CliError : public std::runtime_error
+{
+public:
+    CliError(ExitStatus status, const QString &message)
+        : std::runtime_error(message.toStdString())
+        , exitStatus(status)
+        , text(message)
+    {}
+
+    ExitStatus status() const { return exitStatus; }
+    const QString &message() const { return text; }
+
+private:
+    ExitStatus exitStatus;
+    QString text;
+};
 
 // One command line, checked against the synopsis of its command. Paths are kept as given.
 struct CliArguments

@@ -1,12 +1,9 @@
 #include "cli/CreateCommand.h"
 
-#include "cli/CliArguments.h"
-#include "cli/CliError.h"
+#include "cli/BoxListing.h"
 #include "cli/Console.h"
-#include "cli/JobSettings.h"
-#include "cli/ProgressDisplay.h"
-#include "engine/CCipherBlock.h"
 #include "core/Global.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "cli/ExitStatus.h"
+#include "cli/CliArguments.h"
 
 #include <QString>
 #include <QStringList>
 
 class CCipherBlock;
 class Console;
-struct CliArguments;
 
 // `create`: packs a folder, or a list of files, into a box.
 class CreateCommand

@@ -1,14 +1,9 @@
 #include "cli/ExtractCommand.h"
 
-#include "cli/BoxRecords.h"
-#include "cli/CliArguments.h"
-#include "cli/CliError.h"
+#include "cli/BoxListing.h"
 #include "cli/Console.h"
-#include "cli/JobSettings.h"
-#include "cli/ProgressDisplay.h"
-#include "cli/ReadableBox.h"
-#include "engine/CCipherBlock.h"
 #include "core/Global.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,7 +28,7 @@ ExtractCommand::ExtractCommand(const CliArguments &arguments, Console &console,
 
 void ExtractCommand::check() const
 {
-    ReadableBox::check(box);
+    BoxListing::checkReadable(box);
     const QFileInfo target(folder);
     if (target.exists() && !target.isDir())
         throw CliError(ExitStatus::Failed,

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "cli/ExitStatus.h"
+#include "cli/CliArguments.h"
 
 #include <QList>
 #include <QString>
 
-class BoxRecords;
 class CCipherBlock;
 class Console;
-struct CliArguments;
 
 // `extract`: unpacks a whole box, or with --only the files at the given positions.
 class ExtractCommand

@@ -1,11 +1,7 @@
 #include "cli/ListCommand.h"
 
 #include "cli/BoxListing.h"
-#include "cli/CliArguments.h"
-#include "cli/CliError.h"
 #include "cli/Console.h"
-#include "cli/ConsoleText.h"
-#include "cli/ReadableBox.h"
 #include "engine/CCipherBlock.h"
 
 #include <QDir>
@@ -20,7 +16,7 @@ ListCommand::ListCommand(const CliArguments &arguments, Console &console, CCiphe
 
 void ListCommand::check() const
 {
-    ReadableBox::check(box);
+    BoxListing::checkReadable(box);
 }
 
 ExitStatus ListCommand::run(const QString &password)

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "cli/ExitStatus.h"
+#include "cli/CliArguments.h"
 
 #include <QString>
 
 class CCipherBlock;
 class Console;
-struct CliArguments;
 
 // `list`: prints the box name, its root folder and one line per file record.
 class ListCommand

@@ -1,16 +1,12 @@
 #include "cli/VaulnixCli.h"
 
 #include "cli/CliArguments.h"
-#include "cli/CliError.h"
-#include "cli/CliPrompt.h"
 #include "cli/Console.h"
-#include "cli/ConsoleText.h"
 #include "cli/CreateCommand.h"
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
-#include "cli/PasswordSource.h"
-#include "engine/CCipherBlock.h"
 #include "core/VaulnixError.h"
+#include "engine/CCipherBlock.h"
 
 #include <ostream>
 
@@ -21,7 +17,7 @@ ExitStatus runCommand(Command &&command, const CliArguments &arguments, Console 
                       bool confirm)
 {
     command.check();
-    QString password = PasswordSource(console, arguments.passwordFile).obtain(confirm);
+    QString password = PasswordSource::obtain(console, arguments.passwordFile, confirm);
     struct Wipe
     {
         QString &text;

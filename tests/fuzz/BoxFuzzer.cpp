@@ -7,11 +7,10 @@
 #include "BoxPlainText.h"
 #include "FuzzWorkspace.h"
 #include "cli/BoxListing.h"
-#include "cli/BoxRecords.h"
-#include "engine/CCipherBlock.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "core/VaulnixError.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>
