@@ -2,29 +2,23 @@
 
 #include "TestSupport.h"
 
-// Answers pickers like RecordingPrompt and also records what each one was asked with.
+// Answers pickers like RecordingPrompt and also records each call as
+// "title|start|filter|extension".
 class PickerLog : public RecordingPrompt
 {
 public:
-    struct Call
-    {
-        QString title;
-        QString startPath;
-        QString filter;
-        QString defaultExtension;
-    };
-
     QString saveFileName(const QString &title, const QString &startPath, const QString &filter,
                          const QString &defaultExtension) override
     {
-        calls.append({title, startPath, filter, defaultExtension});
+        calls.append(
+            QStringList{title, startPath, filter, defaultExtension}.join(QLatin1Char('|')));
         return RecordingPrompt::saveFileName(title, startPath, filter, defaultExtension);
     }
     QString folder(const QString &title, const QString &startPath) override
     {
-        calls.append({title, startPath, {}, {}});
+        calls.append(QStringList{title, startPath, {}, {}}.join(QLatin1Char('|')));
         return RecordingPrompt::folder(title, startPath);
     }
 
-    QList<Call> calls;
+    QStringList calls;
 };

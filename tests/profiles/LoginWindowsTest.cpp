@@ -3,10 +3,10 @@
 
 #include "actions/ActionListView.h"
 #include "actions/Actions.h"
+#include "core/Global.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
-#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QComboBox>
@@ -14,6 +14,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+using TestSupport::readFile;
 
 namespace {
 
@@ -30,7 +36,7 @@ protected:
         Global::CurrentUserPassword.clear();
         UserManagement::ListProfiles(appPath());
     }
-    void fill(frmNewUser *w, const QString &name, const QString &one, const QString &two)
+    static void fill(frmNewUser *w, const QString &name, const QString &one, const QString &two)
     {
         w->txtUsername->setText(name);
         w->txtPassword->setText(one);
@@ -44,7 +50,6 @@ TEST_F(Login, TheFirstProfileLeadsIntoTheSettings)
 {
     ASSERT_TRUE(UserManagement::ProfileNames.isEmpty());
     whenModal<frmNewUser>([&](frmNewUser *w) {
-        EXPECT_EQ(w->windowTitle(), "Vaulnix - New User Profile");
         fill(w, "Anna", "secret", "secret");
         whenModal<frmSettings>([&](frmSettings *s) {
             EXPECT_EQ(s->txtPath->text(), appPath());
@@ -55,40 +60,34 @@ TEST_F(Login, TheFirstProfileLeadsIntoTheSettings)
     EXPECT_EQ(main->UserProfiles(), 1);
     EXPECT_EQ(Global::CurrentUserName, "Anna");
     EXPECT_EQ(Global::DefaultFolder, appPath());
-    EXPECT_EQ(main->windowTitle(), "Vaulnix v1.0.0 - Anna");
+    EXPECT_TRUE(main->windowTitle().endsWith(" - Anna"));
     EXPECT_TRUE(QFileInfo::exists(appPath() + "Anna.vlu"));
     EXPECT_EQ(UserManagement::ProfileNames, QStringList{"anna"});
 }
 
-TEST_F(Login, NewProfileChecksInOrder)
+TEST_F(Login, NewProfileChecksInOrderAndEnterMovesToTheNextField)
 {
+    makeProfile("carla", "old");
+    const QByteArray carla = readFile(appPath() + "carla.vlu");
     frmNewUser w(*main);
     w.show();
-    const auto create = [&](const QString &name, const QString &one, const QString &two) {
+    const char *const refused[][4] = {
+        {"", "a", "b", "User name not specified"}, {"bob", "a", "b", "Passwords don't match"},
+        {"bob", "", "", "Password not specified"}, {"bob/../x", "a", "a", "bob/../x"},
+        {"Carla", "new", "new", "already exists"},
+    };
+    for (const auto &[name, one, two, message] : refused) {
         fill(&w, name, one, two);
         prompt.messages.clear();
         w.cmdCreate_Click();
-        return prompt.messages.value(0);
-    };
-    EXPECT_EQ(create("", "a", "b"), "User name not specified");
-    EXPECT_EQ(create("bob", "a", "b"), "Passwords don't match");
-    EXPECT_EQ(create("bob", "", ""), "Password not specified");
-    EXPECT_TRUE(create("bob/../x", "a", "a").contains("bob/../x"));
+        EXPECT_TRUE(prompt.messages.value(0).contains(message)) << message;
+    }
     EXPECT_TRUE(Global::CurrentUserName.isEmpty());
-
-    makeProfile("carla", "old");
-    const QByteArray before = TestSupport::readFile(appPath() + "carla.vlu");
-    EXPECT_TRUE(create("Carla", "new", "new").contains("already exists"));
-    EXPECT_EQ(TestSupport::readFile(appPath() + "carla.vlu"), before) << "never written over";
+    EXPECT_EQ(readFile(appPath() + "carla.vlu"), carla) << "never written over";
     EXPECT_EQ(w.result(), 0);
-}
 
-TEST_F(Login, EnterMovesThroughTheNewProfileFields)
-{
-    frmNewUser w(*main);
-    w.show();
-    w.txtUsername->setFocus();
     fill(&w, "dora", "pw", "pw");
+    w.txtUsername->setFocus();
     QTest::keyClick(w.txtUsername, Qt::Key_Return);
     EXPECT_EQ(w.focusWidget(), w.txtPassword);
     QTest::keyClick(w.txtPassword, Qt::Key_Return);
@@ -102,19 +101,15 @@ TEST_F(Login, LoginChecksInOrderAndRetriesAfterAWrongPassword)
 {
     makeProfile("anna", "right");
     frmPassword w(*main);
-    EXPECT_EQ(w.windowTitle(), "Vaulnix - User Profiles");
     EXPECT_EQ(w.cmbUsers->currentText(), "anna");
-
     w.cmbUsers->setCurrentIndex(-1);
     w.cmdOK_Click();
-    EXPECT_EQ(prompt.messages.value(0), "No user selected.");
     w.cmbUsers->setCurrentIndex(0);
     w.cmdOK_Click();
-    EXPECT_EQ(prompt.messages.value(1), "No password specified.");
-
     w.txtPassword->setText("wrong");
     w.cmdOK_Click();
-    EXPECT_EQ(prompt.messages.value(2), "Invalid password");
+    EXPECT_EQ(prompt.messages,
+              QStringList({"No user selected.", "No password specified.", "Invalid password"}));
     EXPECT_EQ(Global::DialogResult, 2);
     EXPECT_EQ(w.txtPassword->selectedText(), "wrong");
     EXPECT_TRUE(Global::CurrentUserName.isEmpty());
@@ -123,18 +118,6 @@ TEST_F(Login, LoginChecksInOrderAndRetriesAfterAWrongPassword)
     w.cmdOK_Click();
     EXPECT_EQ(Global::DialogResult, 1);
     EXPECT_EQ(Global::CurrentUserName, "anna");
-}
-
-TEST_F(Login, ClosingTheLoginWindowAfterAFailureLogsNobodyOn)
-{
-    makeProfile("anna", "right");
-    whenModal<frmPassword>([&](frmPassword *w) {
-        w->txtPassword->setText("wrong");
-        w->cmdOK_Click();
-        w->reject();
-    });
-    EXPECT_EQ(main->UserProfiles(), 2);
-    EXPECT_TRUE(Global::CurrentUserName.isEmpty());
 }
 
 TEST_F(Login, ANewProfileMadeFromTheLoginWindowStaysLoggedOn)
@@ -151,24 +134,35 @@ TEST_F(Login, ANewProfileMadeFromTheLoginWindowStaysLoggedOn)
     });
     EXPECT_EQ(main->UserProfiles(), 1);
     EXPECT_EQ(Global::CurrentUserName, "ben");
-    main->mnuPopupItem_Click(8);
+    main->mnuPopupItem_Click(8); // would wait on a login window if ben were not logged on
 }
 
-TEST_F(Login, DeleteProfileAsksFirst)
+TEST_F(Login, DeleteProfileAsksFirstAndOverwritesTheFile)
 {
     logOn("anna", "pw");
+    const QString file = appPath() + "anna.vlu";
+    const qint64 size = QFileInfo(file).size();
+#ifdef Q_OS_UNIX
+    // A second name for the same file shows what was left on disk.
+    const QString witness = tmp.filePath("witness");
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(witness).constData()),
+              0);
+#endif
     main->show();
     prompt.answers = {Prompt::No};
     main->mnuOptionsItem_Click(2);
     EXPECT_EQ(prompt.messages, QStringList{"Delete anna?"});
-    EXPECT_TRUE(QFileInfo::exists(appPath() + "anna.vlu"));
+    EXPECT_TRUE(QFileInfo::exists(file));
 
     prompt.answers = {Prompt::Yes};
     main->mnuOptionsItem_Click(2);
-    EXPECT_FALSE(QFileInfo::exists(appPath() + "anna.vlu"));
+    EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_FALSE(main->isVisible());
-    EXPECT_TRUE(Global::CurrentUserName.isEmpty());
+    EXPECT_TRUE(Global::CurrentUserName.isEmpty() && Global::CurrentUserPassword.isEmpty());
     EXPECT_FALSE(UserManagement::ProfileNames.contains("anna"));
+#ifdef Q_OS_UNIX
+    EXPECT_EQ(readFile(witness), QByteArray(size, ' ') + "\r\n");
+#endif
 }
 
 TEST_F(Login, LogoffSavesAndTheNextLoginReloads)
