@@ -142,7 +142,7 @@ void ActionRunner::RunCreate()
         result = main.Vaulnix->CreateSimple(Global::DialogBoxFile, Global::DialogBoxName,
                                             Global::CurrentUserPassword, Global::DialogFolder,
                                             Global::DialogShred);
-    if (result == 1)
+    if (result == CCipherBlock::Written)
         ++SuccessCount;
 }
 
@@ -153,7 +153,8 @@ void ActionRunner::RunExtract(const QString &BoxFile)
     if (Global::CurrentUserPassword.isEmpty())
         return;
     main.SetIcon(1);
-    if (main.Vaulnix->ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) == 0)
+    if (main.Vaulnix->ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) ==
+        CCipherBlock::Extracted)
         ++SuccessCount;
 }
 

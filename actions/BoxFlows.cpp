@@ -2,14 +2,14 @@
 
 #include "actions/Actions.h"
 #include "actions/frmBlock.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 #include "dialogs/API.h"
 #include "dialogs/cDialog.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/BoxHeader.h"
-#include "core/Global.h"
-#include "core/Prompt.h"
-#include "core/VaulnixError.h"
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
@@ -71,7 +71,7 @@ void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
 
 bool BoxFlows::AskExtractFolder(const QString &boxFile, qint16 count)
 {
-    if (main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+    if (main.Vaulnix->ViewBlock(boxFile, Global::CurrentUserPassword) != CCipherBlock::Read) {
         Prompt::inform(QStringLiteral("The box %1 cannot be opened with your password, or its "
                                       "header is damaged. No action was added.")
                            .arg(boxFile));
@@ -119,7 +119,7 @@ void BoxFlows::OpenBox()
 void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 {
     CCipherBlock &engine = *main.Vaulnix;
-    if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+    if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != CCipherBlock::Read) {
         Prompt::inform(CCipherBlock::HeaderMessage);
         return;
     }
@@ -165,7 +165,8 @@ void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
     main.RunStopwatch.StartTick();
     qint32 extracted = 0;
     try {
-        if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) != 0) {
+        if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) !=
+            CCipherBlock::Read) {
             engine.DynamicClose();
             main.SetIcon(0);
             main.BusyFlag = false;

@@ -3,8 +3,8 @@
 #include "actions/ActionListView.h"
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
-#include "engine/CCipherBlock.h"
 #include "core/Global.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -76,7 +76,8 @@ TEST_F(Runner, AnEngineErrorIsReportedAndTheRunGoesOn)
     // First a box to extract later in the same run.
     file("Src/x.txt", "x");
     const QString good = tmp.filePath("good.vlx");
-    ASSERT_EQ(main->Vaulnix->CreateBlock(good, "Src", "pw", tmp.filePath("Src"), 0), 1);
+    ASSERT_EQ(main->Vaulnix->CreateBlock(good, "Src", "pw", tmp.filePath("Src"), 0),
+              CCipherBlock::Written);
     Actions::AddAction(1, tmp.filePath("bad.vlx"), "Bad", tmp.filePath("missing-folder"), 0, 1, "");
     Actions::AddAction(2, good, "Src", tmp.filePath("Out"), 0, 1, "");
 
@@ -129,7 +130,8 @@ TEST_F(Runner, StartupActionsExtractACheckedCreateRow)
 {
     file("Start/s.txt", "s");
     const QString box = tmp.filePath("s.vlx");
-    ASSERT_EQ(main->Vaulnix->CreateBlock(box, "Start", "pw", tmp.filePath("Start"), 0), 1);
+    ASSERT_EQ(main->Vaulnix->CreateBlock(box, "Start", "pw", tmp.filePath("Start"), 0),
+              CCipherBlock::Written);
     Actions::AddAction(1, box, "Start", tmp.filePath("Back"), 0, 1, "");
     Actions::AddAction(1, tmp.filePath("other.vlx"), "o", tmp.filePath("o"), 0, 0, "");
     main->mnuActionsItem_Click(2);

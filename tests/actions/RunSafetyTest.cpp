@@ -8,11 +8,11 @@
 #include "actions/BoxFlows.h"
 #include "actions/frmBlock.h"
 #include "cipher/CCipher.h"
+#include "core/Global.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "engine/CCipherBlock.h"
 #include "profiles/UserManagement.h"
-#include "core/Global.h"
 #include "shell/frmSettings.h"
 
 #include <QCheckBox>
@@ -44,7 +44,8 @@ protected:
         TestSupport::writeFile(source("big.bin"), content);
         TestSupport::writeFile(source("small.txt"), "small");
         reference = tmp.filePath("reference.vlx");
-        ASSERT_EQ(CCipherBlock().CreateBlock(reference, "Work", Password, work(), 0), 1);
+        ASSERT_EQ(CCipherBlock().CreateBlock(reference, "Work", Password, work(), 0),
+                  CCipherBlock::Written);
         Actions::AddAction(1, box(), "Work", work(), 0, 1, "");
     }
 

@@ -19,7 +19,8 @@ protected:
         make("Docs/X/Y/empty.bin", "");
         make("Docs/Z/W/c.txt", QByteArray(CCipherBlock::ChunkBytes + 1, 'c'));
         const QString box = path("docs.vlx");
-        EXPECT_EQ(engine.CreateBlock(box, "Docs", Password, path("Docs"), 0), 1);
+        EXPECT_EQ(engine.CreateBlock(box, "Docs", Password, path("Docs"), 0),
+                  CCipherBlock::Written);
         log.lines.clear();
         return box;
     }
@@ -31,7 +32,7 @@ TEST_F(BoxExtraction, UnpacksAFolderBoxWithItsEventsAndResult)
 {
     const QString box = packDocs();
     make("out/a.txt", "an older and longer file that must be replaced");
-    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(tree("out"), (QStringList{"a.txt", "x/b.txt", "x/y/empty.bin", "z/w/c.txt"}));
     EXPECT_EQ(read("out/a.txt"), "abc");
     EXPECT_EQ(read("out/x/b.txt"), "hello");
@@ -49,24 +50,27 @@ TEST_F(BoxExtraction, FileListBoxesUnpackFlatAndEmptyBoxesMakeTheirFolders)
 {
     const QString a = make("one/a.txt", "a");
     const QString b = make("two/b.txt", "b");
-    ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "list", Password, a + ";" + b, 0), 1);
-    ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("flat/deeper"), Password), 0);
+    ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "list", Password, a + ";" + b, 0),
+              CCipherBlock::Written);
+    ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("flat/deeper"), Password),
+              CCipherBlock::Extracted);
     EXPECT_EQ(tree("flat"), (QStringList{"deeper/a.txt", "deeper/b.txt"}));
 
     QDir().mkpath(path("E"));
-    ASSERT_EQ(engine.CreateBlock(path("e.vlx"), "E", Password, path("E"), 0), 1);
-    ASSERT_EQ(engine.ExtractBlock(path("e.vlx"), path("e-out"), Password), 0);
+    ASSERT_EQ(engine.CreateBlock(path("e.vlx"), "E", Password, path("E"), 0),
+              CCipherBlock::Written);
+    ASSERT_EQ(engine.ExtractBlock(path("e.vlx"), path("e-out"), Password), CCipherBlock::Extracted);
     EXPECT_TRUE(QFileInfo(path("e-out")).isDir());
 }
 
 TEST_F(BoxExtraction, WrongPasswordShowsTheMessageAndCreatesNothing)
 {
     const QString box = packDocs();
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), 1);
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
     EXPECT_EQ(prompt.messages, QStringList{"Password incorrect or header damaged"});
     EXPECT_EQ(prompt.titles, QStringList{"Vaulnix"});
     EXPECT_FALSE(exists("out"));
-    EXPECT_EQ(engine.DynamicExtractBlock(box, path("out"), "wrong"), 1);
+    EXPECT_EQ(engine.DynamicExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
     EXPECT_EQ(prompt.messages.size(), 2);
 
     // A missing box is reported as missing, by name.
@@ -90,14 +94,14 @@ TEST_F(BoxExtraction, AStopKeepsOlderFilesAndLeavesNoPartOfANewOne)
         if (++chunks == 3) // the first of c.txt's two chunks
             Global::StopRequested = 1;
     });
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), 3);
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
     EXPECT_EQ(read("out/z/w/c.txt"), "the older c");
     EXPECT_EQ(tree("out"), (QStringList{"a.txt", "x/b.txt", "x/y/empty.bin", "z/w/c.txt"}));
 
     Global::StopRequested = 0;
     QDir(path("out")).removeRecursively();
     chunks = 0;
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), 3);
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
     EXPECT_EQ(tree("out"), (QStringList{"a.txt", "x/b.txt", "x/y/empty.bin"}))
         << "no cut-short c.txt";
 }
@@ -112,14 +116,14 @@ TEST_F(BoxExtraction, ShredsTheBoxOnlyAfterACompleteExtraction)
         if (++chunks == 2)
             Global::StopRequested = 1;
     });
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), 3);
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
     EXPECT_TRUE(exists("docs.vlx"));
     EXPECT_FALSE(exists("out/z/w/c.txt"));
     QObject::disconnect(stopper);
 
     Global::StopRequested = 0;
     log.lines.clear();
-    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::Extracted);
     EXPECT_FALSE(exists("docs.vlx"));
     EXPECT_EQ(log.named("ShredFile"),
               QStringList{QStringLiteral("ShredFile 1/1 docs.vlx 0/%1").arg(size)});
@@ -145,14 +149,16 @@ TEST_F(BoxExtraction, NeverExtractsAFileOverTheBoxItself)
 {
     make("Self/self.vlx", "inner file with the box's name");
     make("Self/other.txt", "other");
-    ASSERT_EQ(engine.CreateBlock(path("self.vlx"), "Self", Password, path("Self"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("self.vlx"), "Self", Password, path("Self"), 0),
+              CCipherBlock::Written);
     const QByteArray box = read("self.vlx");
     Global::DialogShred = 1;
     EXPECT_THROW(engine.ExtractBlock(path("self.vlx"), tmp.path(), Password), VaulnixError);
     EXPECT_EQ(read("self.vlx"), box);
     EXPECT_FALSE(exists("other.txt")) << "refused before anything is written";
 
-    ASSERT_EQ(engine.DynamicExtractBlock(path("self.vlx"), tmp.path(), Password), 0);
+    ASSERT_EQ(engine.DynamicExtractBlock(path("self.vlx"), tmp.path(), Password),
+              CCipherBlock::Read);
     engine.DynamicExtractToFile(1, tmp.path());
     EXPECT_THROW(engine.DynamicExtractToFile(2, tmp.path()), VaulnixError);
     engine.DynamicClose();
@@ -162,7 +168,7 @@ TEST_F(BoxExtraction, NeverExtractsAFileOverTheBoxItself)
 TEST_F(BoxExtraction, SelectiveExtractionWritesOnlyTheChosenRecords)
 {
     const QString box = packDocs();
-    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), 0);
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), CCipherBlock::Read);
     engine.DynamicExtractToFile(1, path("pick"));
     engine.DynamicExtractToFile(3, path("pick"));
     engine.DynamicExtractToFile(4, path("pick"));
@@ -197,9 +203,11 @@ TEST_F(BoxExtraction, ATreeOfThousandsOfFilesRoundTrips)
             data[k] = char(random.bounded(256));
         make(QStringLiteral("Big/d%1/s%2/f%3.bin").arg(i % 37).arg(i % 5).arg(i), data);
     }
-    ASSERT_EQ(engine.CreateBlock(path("big.vlx"), "Big", Password, path("Big"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("big.vlx"), "Big", Password, path("Big"), 0),
+              CCipherBlock::Written);
     EXPECT_EQ(engine.FileList().size(), 3000);
-    ASSERT_EQ(engine.ExtractBlock(path("big.vlx"), path("back"), Password), 0);
+    ASSERT_EQ(engine.ExtractBlock(path("big.vlx"), path("back"), Password),
+              CCipherBlock::Extracted);
     const QStringList files = tree("Big");
     ASSERT_EQ(tree("back"), files);
     for (const QString &file : files)
@@ -209,7 +217,7 @@ TEST_F(BoxExtraction, ATreeOfThousandsOfFilesRoundTrips)
 TEST_F(BoxExtraction, LastFileCompleteOnlyForAFileWrittenWhole)
 {
     const QString box = packDocs();
-    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), 0);
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), CCipherBlock::Read);
     engine.DynamicExtractToFile(4, path("pick"));
     EXPECT_TRUE(engine.LastFileComplete());
     engine.DynamicExtractToFile(3, path("pick"));
@@ -230,7 +238,7 @@ TEST_F(BoxExtraction, NeverRemovesAPartFileItDidNotCreate)
     const QString box = packDocs();
     make("out/a.txt", "older a");
     make("out/a.txt.vaulnix-part", "someone else's file");
-    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(read("out/a.txt"), "abc");
     EXPECT_EQ(read("out/a.txt.vaulnix-part"), "someone else's file");
     EXPECT_EQ(tree("out"), (QStringList{"a.txt", "a.txt.vaulnix-part", "x/b.txt", "x/y/empty.bin",
@@ -255,7 +263,7 @@ TEST_F(BoxExtraction, NeverWritesThroughALinkedFolder)
     EXPECT_TRUE(exists("docs.vlx")) << "not extracted completely, so not shredded";
     Global::DialogShred = 0;
 
-    ASSERT_EQ(engine.DynamicExtractBlock(box, path("out"), Password), 0);
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("out"), Password), CCipherBlock::Read);
     for (qint32 index : {2, 3, 4})
         EXPECT_THROW(engine.DynamicExtractToFile(index, path("out")), VaulnixError) << index;
     engine.DynamicExtractToFile(1, path("out"));
@@ -266,6 +274,6 @@ TEST_F(BoxExtraction, NeverWritesThroughALinkedFolder)
     // The extraction folder itself was chosen by the user and may be a link.
     QDir().mkpath(path("real"));
     ASSERT_TRUE(QFile::link(path("real"), path("chosen")));
-    ASSERT_EQ(engine.ExtractBlock(box, path("chosen"), Password), 0);
+    ASSERT_EQ(engine.ExtractBlock(box, path("chosen"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(read("real/x/b.txt"), "hello");
 }

@@ -1,8 +1,8 @@
 #include "BoxBuilder.h"
 #include "TestSupport.h"
+#include "core/Global.h"
 #include "engine/CCipherBlock.h"
 #include "engine/ConvLong.h"
-#include "core/Global.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,7 +42,7 @@ TEST_F(BoxReader, ReadsEveryKnownAnswerBox)
         const QJsonObject v = it.value().toObject();
         const QString path = TestSupport::vectorPath(it.key() + QStringLiteral(".vlx"));
         ASSERT_EQ(readFile(path).toHex(), v["hex"].toString().toLatin1());
-        ASSERT_EQ(engine.ViewBlock(path, TestSupport::VectorPassword), 0);
+        ASSERT_EQ(engine.ViewBlock(path, TestSupport::VectorPassword), CCipherBlock::Read);
         EXPECT_EQ(engine.HeaderLength(), v["h"].toInt());
         EXPECT_EQ(engine.HeaderLength() + engine.TotalBytes(), v["length"].toInt());
         QStringList entries;
@@ -74,7 +74,7 @@ TEST_F(BoxReader, ReadsAFolderBoxRecordByRecord)
                  {2, "empty.bin", ""},
                  {0, "Last.TXT", "last"}};
     const QString path = put(b.build(Password));
-    ASSERT_EQ(engine.ViewBlock(path, Password), 0);
+    ASSERT_EQ(engine.ViewBlock(path, Password), CCipherBlock::Read);
     EXPECT_EQ(engine.BlockName(), "Work");
     EXPECT_EQ(engine.RootPath(), "Work");
     EXPECT_EQ(engine.Directories(), (QStringList{"work", "2003\\", "2003\\march\\"}));
@@ -108,7 +108,7 @@ TEST_F(BoxReader, ReadsFileListEmptyAndNamelessBoxes)
     list.folderBox = false;
     list.name = "list";
     list.records = {{0, "one.txt", "1"}, {0, "zero.bin", ""}, {0, "two.txt", "22"}};
-    ASSERT_EQ(engine.ViewBlock(put(list.build(Password)), Password), 0);
+    ASSERT_EQ(engine.ViewBlock(put(list.build(Password)), Password), CCipherBlock::Read);
     EXPECT_TRUE(engine.Directories().isEmpty());
     EXPECT_EQ(engine.RootPath(), "");
     QString name, folder = "x";
@@ -121,7 +121,7 @@ TEST_F(BoxReader, ReadsFileListEmptyAndNamelessBoxes)
     empty.entries = {"Empty"};
     const QByteArray emptyBytes = empty.build(Password);
     EXPECT_EQ(emptyBytes.size(), 1 + 1 + 5 + 4 + 6 + 4);
-    ASSERT_EQ(engine.ViewBlock(put(emptyBytes), Password), 0);
+    ASSERT_EQ(engine.ViewBlock(put(emptyBytes), Password), CCipherBlock::Read);
     EXPECT_TRUE(engine.Files().isEmpty());
     EXPECT_EQ(engine.TotalBytes(), 0);
     EXPECT_EQ(engine.HeaderLength(), emptyBytes.size());
@@ -129,7 +129,7 @@ TEST_F(BoxReader, ReadsFileListEmptyAndNamelessBoxes)
     BoxBuilder nameless;
     nameless.entries = {"R"};
     nameless.records = {{0, "f", "x"}};
-    ASSERT_EQ(engine.ViewBlock(put(nameless.build(Password)), Password), 0);
+    ASSERT_EQ(engine.ViewBlock(put(nameless.build(Password)), Password), CCipherBlock::Read);
     EXPECT_EQ(engine.BlockName(), "");
     EXPECT_EQ(engine.RootPath(), "R");
 }
@@ -137,25 +137,27 @@ TEST_F(BoxReader, ReadsFileListEmptyAndNamelessBoxes)
 TEST_F(BoxReader, WrongPasswordOrMissingBoxAnswersOneAndKeepsEarlierValues)
 {
     const QString path = put(BoxBuilder::workedLayout().build(Password));
-    ASSERT_EQ(engine.ViewBlock(path, Password), 0);
-    EXPECT_EQ(engine.ViewBlock(path, QStringLiteral("not the password")), 1);
+    ASSERT_EQ(engine.ViewBlock(path, Password), CCipherBlock::Read);
+    EXPECT_EQ(engine.ViewBlock(path, QStringLiteral("not the password")), CCipherBlock::BadHeader);
     EXPECT_EQ(engine.BlockName(), "Docs");
     EXPECT_EQ(engine.Directories().size(), 2);
 
     const QString missing = dir.filePath(QStringLiteral("missing.vlx"));
-    EXPECT_EQ(engine.ViewBlock(missing, Password), 1);
+    EXPECT_EQ(engine.ViewBlock(missing, Password), CCipherBlock::BadHeader);
     EXPECT_FALSE(QFileInfo::exists(missing)) << "reading must not create the box";
-    EXPECT_EQ(engine.ViewBlock(QString(), Password), 1);
-    EXPECT_EQ(engine.ViewBlock(dir.path(), Password), 1);
-    EXPECT_EQ(engine.ViewBlock(put(QByteArray()), Password), 1);
+    EXPECT_EQ(engine.ViewBlock(QString(), Password), CCipherBlock::BadHeader);
+    EXPECT_EQ(engine.ViewBlock(dir.path(), Password), CCipherBlock::BadHeader);
+    EXPECT_EQ(engine.ViewBlock(put(QByteArray()), Password), CCipherBlock::BadHeader);
 }
 
 TEST_F(BoxReader, EveryTruncationIsRejected)
 {
     const QByteArray box = BoxBuilder::workedLayout().build(Password);
     for (qsizetype length = 0; length < box.size(); ++length)
-        EXPECT_EQ(engine.ViewBlock(put(box.left(length)), Password), 1) << "length " << length;
-    EXPECT_EQ(engine.ViewBlock(put(box + 'x'), Password), 1) << "a trailing byte";
+        EXPECT_EQ(engine.ViewBlock(put(box.left(length)), Password), CCipherBlock::BadHeader)
+            << "length " << length;
+    EXPECT_EQ(engine.ViewBlock(put(box + 'x'), Password), CCipherBlock::BadHeader)
+        << "a trailing byte";
 }
 
 TEST_F(BoxReader, InconsistentHeadersAreRejected)
@@ -169,13 +171,13 @@ TEST_F(BoxReader, InconsistentHeadersAreRejected)
     const int dOffset = 2 + 4;
     QByteArray highD = box;
     highD[dOffset] = char(0x80);
-    EXPECT_EQ(engine.ViewBlock(put(highD), Password), 1);
+    EXPECT_EQ(engine.ViewBlock(put(highD), Password), CCipherBlock::BadHeader);
     QByteArray highF = box;
     highF[dOffset + 4 + 8] = char(0x80);
-    EXPECT_EQ(engine.ViewBlock(put(highF), Password), 1);
+    EXPECT_EQ(engine.ViewBlock(put(highF), Password), CCipherBlock::BadHeader);
     QByteArray longF = box;
     longF[dOffset + 4 + 8 + 3] = char(26 + 9); // table past the end of the file
-    EXPECT_EQ(engine.ViewBlock(put(longF), Password), 1);
+    EXPECT_EQ(engine.ViewBlock(put(longF), Password), CCipherBlock::BadHeader);
 
     struct Damage
     {
@@ -212,10 +214,10 @@ TEST_F(BoxReader, InconsistentHeadersAreRejected)
     for (const Damage &d : damages) {
         SCOPED_TRACE(d.what);
         const QString path = put(b.build(Password, d.dirs, d.table));
-        EXPECT_EQ(engine.ViewBlock(path, Password), 1);
+        EXPECT_EQ(engine.ViewBlock(path, Password), CCipherBlock::BadHeader);
     }
     // The root name itself is never a path and may be anything.
     EXPECT_EQ(
         engine.ViewBlock(put(b.build(Password, QByteArray("../..\0x\\\0", 9), table)), Password),
-        0);
+        CCipherBlock::Read);
 }

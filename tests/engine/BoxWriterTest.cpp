@@ -1,6 +1,6 @@
 #include "EngineFixture.h"
-#include "engine/ConvLong.h"
 #include "core/VaulnixError.h"
+#include "engine/ConvLong.h"
 
 #include <QFile>
 #include <csignal>
@@ -24,13 +24,15 @@ TEST_F(BoxWriter, WritesTheWorkedLayoutToTheByte)
     make("Docs/a.txt", "abc");
     make("Docs/X/b.txt", "hello");
     const QString box = path("out/Docs.vlx");
-    ASSERT_EQ(engine.CreateBlock(box, "Docs", TestSupport::VectorPassword, path("Docs"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(box, "Docs", TestSupport::VectorPassword, path("Docs"), 0),
+              CCipherBlock::Written);
     EXPECT_EQ(readFile(box).toHex(),
               readFile(TestSupport::vectorPath("worked-layout.vlx")).toHex());
 
     // A final separator makes no difference.
     const QString again = path("out/again.vlx");
-    ASSERT_EQ(engine.CreateBlock(again, "Docs", TestSupport::VectorPassword, path("Docs/"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(again, "Docs", TestSupport::VectorPassword, path("Docs/"), 0),
+              CCipherBlock::Written);
     EXPECT_EQ(readFile(again), readFile(box));
     EXPECT_EQ(tree("out"), (QStringList{"Docs.vlx", "again.vlx"}))
         << "no temporary file is left behind";
@@ -43,13 +45,14 @@ TEST_F(BoxWriter, EmptyFolderAndHiddenOnlyFolderGiveAnEmptyBox)
     make("Hidden/.cache/data", "y");
     for (const char *folder : {"Empty", "Hidden"}) {
         const QString box = path(QString(folder) + ".vlx");
-        ASSERT_EQ(engine.CreateBlock(box, folder, Password, path(folder), 0), 1);
+        ASSERT_EQ(engine.CreateBlock(box, folder, Password, path(folder), 0),
+                  CCipherBlock::Written);
         const QByteArray bytes = readFile(box);
         const int n = int(qstrlen(folder));
         EXPECT_EQ(bytes.size(), 2 + n + 4 + n + 1 + 4);
         EXPECT_EQ(ConvLong::StrToLong(bytes.mid(2 + n, 4)), n + 1) << "D";
         EXPECT_EQ(ConvLong::StrToLong(bytes.mid(6 + 2 * n + 1, 4)), 0) << "F";
-        ASSERT_EQ(engine.ViewBlock(box, Password), 0);
+        ASSERT_EQ(engine.ViewBlock(box, Password), CCipherBlock::Read);
         EXPECT_TRUE(engine.Files().isEmpty());
     }
 }
@@ -61,8 +64,8 @@ TEST_F(BoxWriter, SubfoldersAreStoredLowerCasedAndFileNamesKeepTheirCase)
     make("Root/Reports/March/more.txt", "333");
     make("Root/Only/Deep/Folder/x.bin", "4444");
     const QString box = path("root.vlx");
-    ASSERT_EQ(engine.CreateBlock(box, "Root", Password, path("Root"), 0), 1);
-    ASSERT_EQ(engine.ViewBlock(box, Password), 0);
+    ASSERT_EQ(engine.CreateBlock(box, "Root", Password, path("Root"), 0), CCipherBlock::Written);
+    ASSERT_EQ(engine.ViewBlock(box, Password), CCipherBlock::Read);
     EXPECT_EQ(engine.RootPath(), "Root");
     EXPECT_EQ(engine.Directories(),
               (QStringList{"root", "only\\deep\\folder\\", "reports\\march\\"}));
@@ -82,8 +85,9 @@ TEST_F(BoxWriter, FileListBoxSkipsEmptyItems)
     const QString a = make("src/one.txt", "1");
     const QString b = make("elsewhere/two.txt", "22");
     const QString box = path("list.vlx");
-    ASSERT_EQ(engine.CreateSimple(box, "list", Password, a + ";;" + b + ";", 0), 1);
-    ASSERT_EQ(engine.ViewBlock(box, Password), 0);
+    ASSERT_EQ(engine.CreateSimple(box, "list", Password, a + ";;" + b + ";", 0),
+              CCipherBlock::Written);
+    ASSERT_EQ(engine.ViewBlock(box, Password), CCipherBlock::Read);
     EXPECT_EQ(engine.Files().size(), 2);
     EXPECT_TRUE(engine.Directories().isEmpty());
     EXPECT_EQ(log.count("AddingToBlock"), 0);
@@ -98,7 +102,8 @@ TEST_F(BoxWriter, RaisesTheEventsInOrder)
     make("F/b.txt", "");
     make("F/sub/c.txt", QByteArray(CCipherBlock::ChunkBytes + 5, 'c'));
     Global::DialogShred = 1;
-    ASSERT_EQ(engine.CreateBlock(path("f.vlx"), "F", Password, path("F"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("f.vlx"), "F", Password, path("F"), 0),
+              CCipherBlock::Written);
     const QStringList expected = {
         "AddingToBlock a.txt",
         "AddingToBlock b.txt",
@@ -127,14 +132,16 @@ TEST_F(BoxWriter, RateIsBytesPerSecondRoundedToEven)
     engine.setPump([&] { now += step; });
     make("R/a.bin", QByteArray(CCipherBlock::ChunkBytes, 'a'));
     make("R/b.bin", QByteArray(5, 'b'));
-    ASSERT_EQ(engine.CreateBlock(path("r.vlx"), "R", Password, path("R"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("r.vlx"), "R", Password, path("R"), 0),
+              CCipherBlock::Written);
     ASSERT_EQ(log.rates.size(), 2);
     EXPECT_EQ(log.rates[0], 65536); // 131,072 bytes in 2 s
     EXPECT_EQ(log.rates[1], 2);     // 5 bytes in 2 s is 2.5, rounded to even
 
     log.rates.clear();
     step = 500;
-    ASSERT_EQ(engine.CreateBlock(path("r.vlx"), "R", Password, path("R"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("r.vlx"), "R", Password, path("R"), 0),
+              CCipherBlock::Written);
     EXPECT_EQ(log.rates, (QList<qint32>{131072, 5})) << "under a second the rate is the byte count";
 }
 
@@ -143,11 +150,13 @@ TEST_F(BoxWriter, ShredsOnlyWhenTheOptionIsExactlyOne)
     make("S/a.txt", "a");
     for (qint16 value : {qint16(0), qint16(2), qint16(-1)}) {
         Global::DialogShred = value;
-        ASSERT_EQ(engine.CreateBlock(path("s.vlx"), "S", Password, path("S"), 1), 1);
+        ASSERT_EQ(engine.CreateBlock(path("s.vlx"), "S", Password, path("S"), 1),
+                  CCipherBlock::Written);
         EXPECT_TRUE(exists("S/a.txt")) << value;
     }
     Global::DialogShred = 1;
-    ASSERT_EQ(engine.CreateBlock(path("s.vlx"), "S", Password, path("S"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("s.vlx"), "S", Password, path("S"), 0),
+              CCipherBlock::Written);
     EXPECT_FALSE(exists("S/a.txt"));
 }
 
@@ -158,7 +167,8 @@ TEST_F(BoxWriter, ShredOverwritesInMebibyteWritesAndLeavesNonEmptyFolders)
     make("P/kept/.hidden", "stays");
     make("P/kept/gone.txt", "g");
     Global::DialogShred = 1;
-    ASSERT_EQ(engine.CreateBlock(path("p.vlx"), "P", Password, path("P"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("p.vlx"), "P", Password, path("P"), 0),
+              CCipherBlock::Written);
     EXPECT_EQ(log.named("ShredFile 1/2"),
               (QStringList{
                   QStringLiteral("ShredFile 1/2 big.bin %1/%2").arg(mib * 3 / 2).arg(mib * 5 / 2),
@@ -182,7 +192,7 @@ TEST_F(BoxWriter, AStopLeavesNoPartialBoxAndTheOldBoxIntact)
         if (name.endsWith("b.txt"))
             Global::StopRequested = 1;
     });
-    EXPECT_EQ(engine.CreateBlock(box, "T", Password, path("T"), 0), 0);
+    EXPECT_EQ(engine.CreateBlock(box, "T", Password, path("T"), 0), CCipherBlock::WriteStopped);
     EXPECT_EQ(read("t.vlx"), "the old box");
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"t.vlx"});
     QObject::disconnect(&engine, &CCipherBlock::AddingToBlock, nullptr, nullptr);
@@ -195,7 +205,7 @@ TEST_F(BoxWriter, AStopLeavesNoPartialBoxAndTheOldBoxIntact)
         if (++chunks == 2)
             Global::StopRequested = 1;
     });
-    EXPECT_EQ(engine.CreateBlock(box, "T", Password, path("T"), 0), 0);
+    EXPECT_EQ(engine.CreateBlock(box, "T", Password, path("T"), 0), CCipherBlock::WriteStopped);
     EXPECT_EQ(read("t.vlx"), "the old box");
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"t.vlx"});
     EXPECT_EQ(tree("T"), (QStringList{"a.txt", "b.txt", "sub/c.txt"}));
@@ -208,15 +218,15 @@ TEST_F(BoxWriter, ANewBoxIsPrivateAndAReplacedBoxKeepsItsMode)
     const TestSupport::ScopedUmask usual(022);
     make("M/a.txt", "a");
     const QString box = path("m.vlx");
-    ASSERT_EQ(engine.CreateSimple(box, "M", Password, path("M/a.txt"), 0), 1);
+    ASSERT_EQ(engine.CreateSimple(box, "M", Password, path("M/a.txt"), 0), CCipherBlock::Written);
     EXPECT_EQ(fileMode(box), 0600);
     for (const int mode : {0640, 0604}) {
         ASSERT_EQ(::chmod(QFile::encodeName(box).constData(), mode_t(mode)), 0);
-        ASSERT_EQ(engine.CreateBlock(box, "M", Password, path("M"), 0), 1);
+        ASSERT_EQ(engine.CreateBlock(box, "M", Password, path("M"), 0), CCipherBlock::Written);
         EXPECT_EQ(fileMode(box), mode);
     }
     // What comes out of a box is the user's usual kind of file.
-    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), 0);
+    ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(fileMode(path("out/a.txt")), 0644);
 }
 #endif
@@ -225,9 +235,9 @@ TEST_F(BoxWriter, TheBoxNeverPacksItself)
 {
     make("Self/a.txt", "a");
     const QString box = path("Self/self.vlx");
-    ASSERT_EQ(engine.CreateBlock(box, "Self", Password, path("Self"), 0), 1);
-    ASSERT_EQ(engine.CreateBlock(box, "Self", Password, path("Self"), 0), 1);
-    ASSERT_EQ(engine.ViewBlock(box, Password), 0);
+    ASSERT_EQ(engine.CreateBlock(box, "Self", Password, path("Self"), 0), CCipherBlock::Written);
+    ASSERT_EQ(engine.CreateBlock(box, "Self", Password, path("Self"), 0), CCipherBlock::Written);
+    ASSERT_EQ(engine.ViewBlock(box, Password), CCipherBlock::Read);
     EXPECT_EQ(engine.Files().size(), 1);
 }
 
@@ -239,7 +249,8 @@ TEST_F(BoxWriter, LinksDevicesAndPipesAreNotPacked)
     ASSERT_TRUE(QFile::link(path("outside"), path("L/linkdir")));
     ASSERT_EQ(mkfifo(path("L/pipe").toLocal8Bit().constData(), 0600), 0);
     Global::DialogShred = 1;
-    ASSERT_EQ(engine.CreateBlock(path("l.vlx"), "L", Password, path("L"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(path("l.vlx"), "L", Password, path("L"), 0),
+              CCipherBlock::Written);
     EXPECT_EQ(engine.FileList().size(), 1);
     EXPECT_TRUE(exists("outside/secret.txt")) << "shredding never follows a link";
 
@@ -296,7 +307,8 @@ TEST_F(BoxWriter, RefusesWhatTheFormatCannotHoldBeforeWriting)
     EXPECT_TRUE(refusal([&] {
                     engine.CreateBlock(box, QString(256, 'n'), Password, path("N"), 0);
                 }).contains("255"));
-    EXPECT_EQ(engine.CreateBlock(path("ok.vlx"), QString(255, 'n'), Password, path("N"), 0), 1);
+    EXPECT_EQ(engine.CreateBlock(path("ok.vlx"), QString(255, 'n'), Password, path("N"), 0),
+              CCipherBlock::Written);
 
     // A sparse file of exactly 2 GiB costs no disk.
     QFile huge(path("H/huge.bin"));

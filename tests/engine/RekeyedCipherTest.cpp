@@ -33,7 +33,7 @@ TEST_F(RekeyedCipher, FailsTheStepAndLeavesEveryFileAsItWas)
         big[i] = char(i * 31 + i / 977);
     make("Src/sub/big.bin", big);
     const QString box = path("box.vlx");
-    ASSERT_EQ(engine.CreateBlock(box, "Src", Password, path("Src"), 0), 1);
+    ASSERT_EQ(engine.CreateBlock(box, "Src", Password, path("Src"), 0), CCipherBlock::Written);
     const QByteArray goodBox = readFile(box);
     const QStringList sources = {"a.txt", "sub/big.bin"};
     make("out/sub/big.bin", "the older big.bin");
@@ -68,7 +68,7 @@ TEST_F(RekeyedCipher, FailsTheStepAndLeavesEveryFileAsItWas)
         Global::DialogShred = 0;
 
         armed = true;
-        ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), 0);
+        ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), CCipherBlock::Read);
         expectRekeyed([&] { engine.DynamicExtractToFile(2, path("pick")); }, box);
         EXPECT_FALSE(engine.LastFileComplete());
         engine.DynamicClose();

@@ -8,10 +8,10 @@
 #include "FuzzWorkspace.h"
 #include "cli/BoxListing.h"
 #include "cli/BoxRecords.h"
-#include "engine/CCipherBlock.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "core/VaulnixError.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     CCipherBlock engine;
     const qint16 listed = engine.ViewBlock(w.box, Password);
-    if (listed == 0) {
+    if (listed == CCipherBlock::Read) {
         checkTargets(engine, w.whole);
         (void)BoxListing::format(engine);
     }
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qint16 opened = -1;
     try {
         opened = engine.DynamicExtractBlock(w.box, w.selection, Password);
-        if (opened == 0) {
+        if (opened == CCipherBlock::Read) {
             for (qint32 i = 1; i <= engine.Files().size(); ++i)
                 engine.DynamicExtractToFile(i, w.selection);
         }
@@ -120,13 +120,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Global::DialogShred = 0;
     Global::CurrentUserPassword.clear();
 
-    if ((listed == 1) != (opened == 1) || (listed == 1) != (extracted == 1))
+    constexpr qint16 Bad = CCipherBlock::BadHeader;
+    if ((listed == Bad) != (opened == Bad) || (listed == Bad) != (extracted == Bad))
         fail("the reader accepted a box in one operation and refused it in another");
-    if (listed == 1 && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
+    if (listed == Bad && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
         fail("a refused box created something");
-    if (QFileInfo::exists(w.box) == (extracted == 0))
-        fail(extracted == 0 ? "a completely extracted box was not shredded"
-                            : "a box was shredded after an incomplete extraction");
+    const bool done = extracted == CCipherBlock::Extracted;
+    if (QFileInfo::exists(w.box) == done)
+        fail(done ? "a completely extracted box was not shredded"
+                  : "a box was shredded after an incomplete extraction");
     w.checkAndClear();
     return 0;
 }

@@ -2,10 +2,10 @@
 #include "../actions/RecordingRows.h"
 #include "TestSupport.h"
 #include "cipher/CCipher.h"
+#include "core/Global.h"
 #include "engine/CCipherBlock.h"
 #include "profiles/ActionLine.h"
 #include "profiles/ProfileLayout.h"
-#include "core/Global.h"
 
 #include <QDir>
 #include <QFile>
@@ -264,7 +264,7 @@ TEST_F(ProfileStore, WhatAProfileGivesAwayDeciphersNoBoxUnderTheSamePassword)
     CCipherBlock engine;
     ASSERT_EQ(engine.CreateBlock(dir.filePath("payroll.vlx"), boxName, Password,
                                  dir.filePath("Payroll"), 0),
-              1);
+              CCipherBlock::Written);
     const QByteArray box = readFile(dir.filePath("payroll.vlx"));
 
     logOn(Anna);
