@@ -5,7 +5,6 @@
 // incomplete extraction) ends the run with the input saved.
 
 #include "BoxPlainText.h"
-#include "FuzzWorkspace.h"
 #include "cli/BoxListing.h"
 #include "cli/BoxRecords.h"
 #include "core/Global.h"
@@ -14,7 +13,9 @@
 #include "engine/CCipherBlock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,15 +32,61 @@ public:
     Answer message(const QString &, Buttons, Icon, const QString &) override { return Ok; }
 };
 
-[[noreturn]] void fail(const char *why)
+[[noreturn]] void fail(const QString &why)
 {
-    std::fprintf(stderr, "fuzz: %s\n", why);
+    std::fprintf(stderr, "fuzz: %s\n", qUtf8Printable(why));
     std::abort();
 }
 
-FuzzWorkspace &workspace()
+// The one folder the target may touch: the box file and two extraction folders. After each
+// input it must hold nothing else.
+struct Workspace
 {
-    static FuzzWorkspace instance;
+    Workspace()
+        : dir(QDir::tempPath() + QStringLiteral("/vaulnix-fuzz-XXXXXX"))
+        , box(dir.filePath(QStringLiteral("box.vlx")))
+        , whole(dir.filePath(QStringLiteral("whole")))
+        , selection(dir.filePath(QStringLiteral("selection")))
+    {
+        if (!dir.isValid())
+            fail(QStringLiteral("cannot make a workspace in %1").arg(QDir::tempPath()));
+    }
+
+    void writeBox(const uint8_t *data, size_t size) const
+    {
+        QFile file(box);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+            fail(QStringLiteral("cannot write %1").arg(box));
+    }
+
+    // Fails, naming the intruder, when anything but the box and the two folders is there;
+    // then empties the workspace for the next input.
+    void checkAndClear() const
+    {
+        for (const QFileInfo &entry : QDir(dir.path())
+                                          .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot)) {
+            const QString path = entry.absoluteFilePath();
+            const bool ours = !entry.isSymLink() &&
+                              (path == box ? entry.isFile()
+                                           : (path == whole || path == selection) && entry.isDir());
+            if (!ours)
+                fail(QStringLiteral("%1 was written outside the extraction folders").arg(path));
+            if (path != box && !QDir(path).removeRecursively())
+                fail(QStringLiteral("cannot clear %1").arg(path));
+        }
+    }
+
+    QTemporaryDir dir;
+    QString box;
+    QString whole;     // extraction of the whole box
+    QString selection; // one file at a time
+};
+
+Workspace &workspace()
+{
+    static Workspace instance;
     return instance;
 }
 
@@ -86,7 +133,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const FuzzWorkspace &w = workspace();
+    const Workspace &w = workspace();
     w.writeBox(data, size);
     Global::StopRequested = 0;
     Global::DialogShred = 0;
