@@ -144,7 +144,7 @@ void ActionRunner::RunCreate()
         result = main.Engine().CreateSimple(Global::DialogBoxFile, Global::DialogBoxName,
                                             Global::CurrentUserPassword, Global::DialogFolder,
                                             Global::DialogShred);
-    if (result == 1)
+    if (result == CCipherBlock::Written)
         ++SuccessCount;
 }
 
@@ -155,7 +155,8 @@ void ActionRunner::RunExtract(const QString &BoxFile)
     if (Global::CurrentUserPassword.isEmpty())
         return;
     main.SetIcon(1);
-    if (main.Engine().ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) == 0)
+    if (main.Engine().ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) ==
+        CCipherBlock::Extracted)
         ++SuccessCount;
 }
 

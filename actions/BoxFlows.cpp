@@ -73,7 +73,7 @@ void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
 
 bool BoxFlows::AskExtractFolder(const QString &boxFile, qint16 count)
 {
-    if (main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+    if (main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword) != CCipherBlock::Read) {
         Prompt::inform(QStringLiteral("The box %1 cannot be opened with your password, or its "
                                       "header is damaged. No action was added.")
                            .arg(boxFile));
@@ -121,7 +121,7 @@ void BoxFlows::OpenBox()
 void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 {
     CCipherBlock &engine = main.Engine();
-    if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != 0) {
+    if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != CCipherBlock::Read) {
         Prompt::inform(CCipherBlock::HeaderMessage);
         return;
     }
@@ -167,7 +167,8 @@ void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
     main.Stopwatch().StartTick();
     qint32 extracted = 0;
     try {
-        if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) != 0) {
+        if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) !=
+            CCipherBlock::Read) {
             engine.DynamicClose();
             main.SetIcon(0);
             main.SetBusy(false);

@@ -1,7 +1,7 @@
 // Drives the box engine directly for the benchmarks: packs or unpacks one folder and prints the
 // wall time of the engine call, key derivation included; also writes the small-file corpora.
-#include "engine/CCipherBlock.h"
 #include "core/VaulnixError.h"
+#include "engine/CCipherBlock.h"
 
 #include <QFile>
 #include <QString>
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
         const auto seconds = [](auto from, auto to) {
             return std::chrono::duration<double>(to - from).count();
         };
-        if (result != (command == "pack" ? 1 : 0)) {
+        if (result != (command == "pack" ? CCipherBlock::Written : CCipherBlock::Extracted)) {
             std::fprintf(stderr, "%s failed with result %d\n", command.c_str(), result);
             return 1;
         }

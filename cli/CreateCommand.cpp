@@ -64,7 +64,7 @@ ExitStatus CreateCommand::run(const QString &password)
                                                  Global::DialogShred)
                            : engine.CreateBlock(box, name, password, folder, Global::DialogShred);
     progress.finish();
-    if (result != 1)
+    if (result != CCipherBlock::Written)
         throw CliError(ExitStatus::Stopped,
                        QStringLiteral("stopped: the box %1 was not written").arg(box));
     return ExitStatus::Done;

@@ -45,7 +45,7 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
     JobSettings job(arguments.shred);
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);
-    qint16 result = 0;
+    qint16 result = CCipherBlock::Extracted;
     try {
         result = engine.ExtractBlock(box, folder, password);
     } catch (...) {
@@ -53,9 +53,9 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
         throw;
     }
     progress.finish();
-    if (result == 1)
+    if (result == CCipherBlock::BadHeader)
         wrongPassword();
-    if (result == 3)
+    if (result == CCipherBlock::ExtractStopped)
         stopped();
     return ExitStatus::Done;
 }
@@ -63,7 +63,7 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
 ExitStatus ExtractCommand::extractSelected(const QString &password)
 {
     // Read the table first, so that a position beyond it changes nothing on disk.
-    if (engine.ViewBlock(box, password) != 0)
+    if (engine.ViewBlock(box, password) != CCipherBlock::Read)
         wrongPassword();
     const BoxRecords records = BoxRecords::of(engine);
     const qsizetype count = records.records().size();
@@ -81,7 +81,7 @@ ExitStatus ExtractCommand::extractSelected(const QString &password)
     }
 
     JobSettings job(false, password);
-    if (engine.DynamicExtractBlock(box, folder, password) != 0)
+    if (engine.DynamicExtractBlock(box, folder, password) != CCipherBlock::Read)
         wrongPassword();
     struct CloseBox
     {

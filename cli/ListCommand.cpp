@@ -21,7 +21,7 @@ void ListCommand::check() const
 
 ExitStatus ListCommand::run(const QString &password)
 {
-    if (engine.ViewBlock(box, password) != 0)
+    if (engine.ViewBlock(box, password) != CCipherBlock::Read)
         throw CliError(ExitStatus::WrongPasswordOrDamaged,
                        QStringLiteral("%1: wrong password or damaged box").arg(box));
     std::ostream &out = console.out();

@@ -23,6 +23,11 @@ class QFileDevice;
 // The box engine: packs folders and file lists into boxes, reads and extracts them, shreds
 // sources, and reports its progress through signals. Paths on disk are Qt paths ("/");
 // directory entries inside a box use "\" as the format stores them.
+//
+// Long operations call the pump where the user interface may breathe and stop early once
+// Global::StopRequested is set. Failures other than a wrong password are raised as VaulnixError;
+// an operation that finds the shared cipher re-keyed by someone else under its feet raises
+// rather than go on under the wrong stream.
 class CCipherBlock : public QObject
 {
     Q_OBJECT
@@ -37,6 +42,16 @@ public:
     static inline const QString HeaderMessage =
         QStringLiteral("Password incorrect or header damaged");
 
+    // Results of ViewBlock, ProcessBlock and DynamicExtractBlock.
+    static constexpr qint16 Read = 0;      // header read and checked; the properties hold it
+    static constexpr qint16 BadHeader = 1; // wrong password or damaged header (or, viewing, no box)
+    // Results of CreateBlock and CreateSimple.
+    static constexpr qint16 Written = 1;      // the box is complete on disk
+    static constexpr qint16 WriteStopped = 0; // a stop came first; an older box is untouched
+    // Results of ExtractBlock (besides BadHeader).
+    static constexpr qint16 Extracted = 0;      // every file written
+    static constexpr qint16 ExtractStopped = 3; // a stop came first; nothing was shredded
+
     explicit CCipherBlock(QObject *parent = nullptr);
     ~CCipherBlock() override;
 
@@ -46,10 +61,17 @@ public:
     void setClock(CTick::Clock clock);
 
     // Reading.
+    // ViewBlock keys the cipher with Password and reads the header of BlockFile: Read or
+    // BadHeader, the box closed either way and the cipher cleared after Read. Reads no shared
+    // field and raises nothing.
     qint16 ViewBlock(const QString &BlockFile, const QString &Password);
+    // ProcessBlock reads the header through the cipher the caller keyed: Read leaves the box
+    // open under the one read handle, BadHeader leaves it closed. Raises nothing.
     qint16 ProcessBlock(const QString &BlockFile);
     void ParseDirBlock(const QByteArray &block);
     void ParseFileBlock(const QByteArray &block);
+    // Record Index (0-based) of the read header; nothing once Global::StopRequested is set.
+    // Raises VaulnixError for an index out of range.
     void ParseBlockInfo(qint32 Index, QString &BlockFile, QString &FilePath, qint32 &FileSize);
     QString RootPath() const { return rootPath; }
     QString BlockName() const { return blockName; }
@@ -61,6 +83,14 @@ public:
     const QStringList &FileList() const { return fileList; }
 
     // Writing.
+    // CreateBlock packs the folder Path (CreateSimple the ";"-separated Files) into BlockFile:
+    // Written or WriteStopped. The box is written beside BlockFile and takes its place only
+    // when complete. Reads Global::StopRequested and Global::DialogShred: at 1, with no stop,
+    // the box is read back against its sources and only then are they shredded (and, for a
+    // folder box, the emptied folders removed). Shread is not consulted. Raises VaulnixError
+    // for a missing source, a name a box cannot hold (a "\", a case clash, a duplicate name in
+    // a list), a limit passed, a source that changed while packed, a failed read, write,
+    // read-back or shred, and a re-keyed cipher. The cipher is cleared however it ends.
     qint16 CreateBlock(const QString &BlockFile, const QString &BlockName, const QString &Password,
                        const QString &Path, qint16 Shread);
     qint16 CreateSimple(const QString &BlockFile, const QString &BlockName, const QString &Password,
@@ -68,18 +98,36 @@ public:
     qint32 GetPathNumber(const QString &Path) const;
 
     // Scanning and folders.
+    // The files of Path matching filespec (";"-separated "*"/"?" patterns on whole names),
+    // noted for the writer; returns early once Global::StopRequested is set. Raises
+    // VaulnixError for a name holding "\".
     QStringList GetAllFiles(QString Path, const QString &filespec, bool RecurseDirs = false);
     QStringList GetDirectories(const QString &Path, qint32 Attributes = 0,
                                bool IncludePath = false) const;
     void AddDir(const QString &Path, bool bForceAdd = false);
     static QString GetPathFromFile(const QString &Pathname);
+    // Makes every missing folder on the way to the last "/"; raises VaulnixError when one
+    // cannot be made.
     static void CreateAllFolders(const QString &mPathToCheck);
 
     // Extraction.
+    // ExtractBlock writes every file of BlockFile below Path: Extracted, BadHeader (after
+    // showing HeaderMessage through Prompt) or ExtractStopped (the file being written when the
+    // stop came is discarded). Reads Global::StopRequested and Global::DialogShred: at 1, with
+    // no stop, the box itself is shredded afterwards. Raises VaulnixError for a missing box, a
+    // file that would overwrite the box, a link or file in the way of a folder, a box cut
+    // short, a failed write and a re-keyed cipher; a target that fails keeps its older file.
     qint16 ExtractBlock(const QString &BlockFile, const QString &Path, const QString &Password);
+    // One file from the current position of the open box; the caller keyed the cipher.
     void ExtractToFile(const QString &FilePath, qint32 FileSize);
+    // DynamicExtractBlock opens BlockFile for DynamicExtractToFile calls: Read leaves it open
+    // until DynamicClose, BadHeader shows HeaderMessage and closes it. Raises VaulnixError for
+    // a missing box or an extraction folder that cannot be made.
     qint16 DynamicExtractBlock(const QString &BlockFile, const QString &Path,
                                const QString &Password);
+    // Writes file Index (1-based) of the open box below Path, keying the cipher from
+    // Global::CurrentUserPassword; does nothing once Global::StopRequested is set. Raises
+    // VaulnixError when no box is open, for an index out of range and as ExtractBlock does.
     void DynamicExtractToFile(qint32 Index, const QString &Path);
     // True only when the last DynamicExtractToFile wrote its file completely.
     bool LastFileComplete() const { return lastFileComplete; }

@@ -75,9 +75,11 @@ TEST_F(Runner, FailedStepsKeepTheirKindsAndTheRunGoesOn)
 {
     file("Src/x.txt", "x");
     const QString good = tmp.filePath("good.vlx");
-    ASSERT_EQ(host.engine.CreateBlock(good, "Src", "pw", tmp.filePath("Src"), 0), 1);
+    ASSERT_EQ(host.engine.CreateBlock(good, "Src", "pw", tmp.filePath("Src"), 0),
+              CCipherBlock::Written);
     const QString foreign = tmp.filePath("foreign.vlx");
-    ASSERT_EQ(host.engine.CreateBlock(foreign, "Src", "other", tmp.filePath("Src"), 0), 1);
+    ASSERT_EQ(host.engine.CreateBlock(foreign, "Src", "other", tmp.filePath("Src"), 0),
+              CCipherBlock::Written);
     Actions::AddAction(1, tmp.filePath("e.vlx"), "empty folder", "", 0, 1, "then");
     Actions::AddAction(1, tmp.filePath("bad.vlx"), "missing", tmp.filePath("missing"), 0, 1, "");
     QFile huge(file("Huge/huge.bin", ""));

@@ -42,7 +42,7 @@ protected:
     {
         const QString path = tmp.filePath(name);
         EXPECT_EQ(main->Vaulnix->CreateBlock(path, QFileInfo(source).fileName(), "pw", source, 0),
-                  1);
+                  CCipherBlock::Written);
         return path;
     }
     ActionListEvents &events() { return main->listEvents(); }
@@ -107,7 +107,8 @@ TEST_F(BoxContents, ProposalsForFoldersRootsAndBoxes)
 TEST_F(BoxContents, ABoxThatDoesNotOpenAddsNoAction)
 {
     const QString other = tmp.filePath("other.vlx");
-    ASSERT_EQ(main->Vaulnix->CreateBlock(other, "O", "not-pw", folder("O"), 0), 1);
+    ASSERT_EQ(main->Vaulnix->CreateBlock(other, "O", "not-pw", folder("O"), 0),
+              CCipherBlock::Written);
     main->flows().AddExtractAction(other, 1);
     EXPECT_EQ(Actions::UserActions.Count(), 0);
     ASSERT_EQ(prompt.messages.size(), 1);

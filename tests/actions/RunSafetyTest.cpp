@@ -44,7 +44,8 @@ protected:
         TestSupport::writeFile(source("big.bin"), content);
         TestSupport::writeFile(source("small.txt"), "small");
         reference = tmp.filePath("reference.vlx");
-        ASSERT_EQ(CCipherBlock().CreateBlock(reference, "Work", Password, work(), 0), 1);
+        ASSERT_EQ(CCipherBlock().CreateBlock(reference, "Work", Password, work(), 0),
+                  CCipherBlock::Written);
         Actions::AddAction(1, box(), "Work", work(), 0, 1, "");
     }
 

@@ -5,18 +5,12 @@
 
 BoxBuilder BoxBuilder::workedLayout()
 {
-    BoxBuilder b;
-    b.name = "Docs";
-    b.entries = {"Docs", "x\\"};
-    b.records = {{0, "a.txt", "abc"}, {2, "b.txt", "hello"}};
-    return b;
+    return {"Docs", {"Docs", "x\\"}, {{0, "a.txt", "abc"}, {2, "b.txt", "hello"}}};
 }
 
 QByteArray BoxBuilder::plainDirectoryBlock() const
 {
     QByteArray block;
-    if (!folderBox)
-        return block;
     for (const QByteArray &entry : entries)
         block += entry + '\0';
     return block;
@@ -25,12 +19,11 @@ QByteArray BoxBuilder::plainDirectoryBlock() const
 QByteArray BoxBuilder::plainFileTable() const
 {
     QByteArray table;
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        const Record &r = records[i];
-        const qint64 size = r.sizeOverride >= 0 ? r.sizeOverride : r.data.size();
-        table += ConvLong::IntToStr(r.folderIndex) + ConvLong::LongToStr(qint32(size)) + r.name;
-        if (i + 1 < records.size())
+    for (const Record &r : records) {
+        if (!table.isEmpty())
             table += QByteArray(4, '\xff');
+        table +=
+            ConvLong::IntToStr(r.folderIndex) + ConvLong::LongToStr(qint32(r.data.size())) + r.name;
     }
     return table;
 }
@@ -53,12 +46,10 @@ QByteArray BoxBuilder::build(const QString &password, const QByteArray &director
 {
     CCipher cipher;
     cipher.Initilize(password, 0);
-    QByteArray box = cipher.Cipher("$");
-    box += char(name.size());
-    box += cipher.Cipher(name);
-    box += ConvLong::LongToStr(qint32(directoryBlock.size()));
-    box += cipher.Cipher(directoryBlock);
-    box += ConvLong::LongToStr(qint32(fileTable.size()));
+    // One stream runs through the header, so the pieces are enciphered in order.
+    QByteArray box = cipher.Cipher("$") + char(name.size());
+    box += cipher.Cipher(name) + ConvLong::LongToStr(qint32(directoryBlock.size()));
+    box += cipher.Cipher(directoryBlock) + ConvLong::LongToStr(qint32(fileTable.size()));
     box += cipher.Cipher(fileTable);
     for (const Record &r : records) {
         cipher.Initilize(password, 0);

@@ -10,12 +10,8 @@ struct BoxBuilder
     struct Record
     {
         int folderIndex;
-        // The documented example: box "Docs" with a.txt ("abc") and X\b.txt ("hello").
-        static BoxBuilder workedLayout();
-
         QByteArray name;
         QByteArray data;
-        qint64 sizeOverride = -1; // a size field that lies about the data
     };
 
     // The documented example: box "Docs" with a.txt ("abc") and X\b.txt ("hello").
@@ -24,12 +20,11 @@ struct BoxBuilder
     QByteArray name;
     QList<QByteArray> entries; // plain directory entries without their zero bytes
     QList<Record> records;
-    bool folderBox = true;
 
     QByteArray plainDirectoryBlock() const;
     QByteArray plainFileTable() const;
     QByteArray plainHeader() const;
-    // The box under password; hooks let a test damage the plain blocks before enciphering.
+    // The box under password, from the given (possibly damaged) plain blocks or its own.
     QByteArray build(const QString &password) const;
     QByteArray build(const QString &password, const QByteArray &directoryBlock,
                      const QByteArray &fileTable) const;

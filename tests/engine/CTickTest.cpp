@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-TEST(CTick, StopAddsTheIntervalSinceTheLastStartEveryTime)
+TEST(CTick, StopAddsTheIntervalSinceTheLastStartEveryTimeAndNeverWraps)
 {
-    qint64 now = 5000;
+    // Past the 32-bit millisecond range the difference still comes out right.
+    qint64 now = 2147483000;
     CTick tick([&] { return now; });
     tick.StartTick();
     now += 700;
@@ -12,28 +13,14 @@ TEST(CTick, StopAddsTheIntervalSinceTheLastStartEveryTime)
     tick.StopTick();
     EXPECT_EQ(tick.ElapsedTicks(), 1400);
     EXPECT_EQ(tick.GetRealElapsedTicks(), 700);
-
     tick.RestartTick();
     now += 599;
     tick.StopTick();
     EXPECT_EQ(tick.ElapsedTicks(), 1999);
     EXPECT_EQ(tick.ElapsedSeconds(), 1);
-    EXPECT_EQ(tick.ElapsedMinutes(), 0);
-
     tick.StartTick();
     EXPECT_EQ(tick.ElapsedTicks(), 0);
     now += 60000;
     tick.StopTick();
     EXPECT_EQ(tick.ElapsedMinutes(), 1);
-}
-
-TEST(CTick, MonotonicClockDoesNotWrap)
-{
-    // Past the 32-bit millisecond range the difference still comes out right.
-    qint64 now = 2147483000;
-    CTick tick([&] { return now; });
-    tick.StartTick();
-    now += 5000;
-    tick.StopTick();
-    EXPECT_EQ(tick.ElapsedTicks(), 5000);
 }

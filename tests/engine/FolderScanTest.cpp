@@ -1,17 +1,16 @@
 #include "EngineFixture.h"
-#include "core/VaulnixError.h"
+
+using FolderScan = EngineFixture;
 
 namespace {
 
-class FolderScan : public EngineFixture
-{
-};
-
-QStringList names(const QStringList &paths)
+QStringList names(const QStringList &paths, bool sorted = false)
 {
     QStringList out;
     for (const QString &p : paths)
         out << p.section('/', -1);
+    if (sorted)
+        out.sort();
     return out;
 }
 
@@ -19,15 +18,9 @@ QStringList names(const QStringList &paths)
 
 TEST_F(FolderScan, ListsOwnFilesPatternByPatternBeforeSubfolders)
 {
-    make("S/b.doc", "");
-    make("S/a.txt", "");
-    make("S/c.TXT", "");
-    make("S/.hidden.txt", "");
-    make("S/sub/d.txt", "");
-    make("S/.hiddendir/e.txt", "");
-    make("S/sub/deeper/f.doc", "");
-    make("S/zsub/g.txt", "");
-    make("S/noext", "");
+    for (const char *file : {"b.doc", "a.txt", "c.TXT", ".hidden.txt", "sub/d.txt",
+                             ".hiddendir/e.txt", "sub/deeper/f.doc", "zsub/g.txt", "noext"})
+        make(QStringLiteral("S/") + file, "");
     EXPECT_EQ(names(engine.GetAllFiles(path("S"), "*.txt;*.doc", true)),
               (QStringList{"a.txt", "c.TXT", "b.doc", "d.txt", "f.doc", "g.txt"}));
     EXPECT_EQ(names(engine.GetAllFiles(path("S"), "*.*", false)),
@@ -42,35 +35,29 @@ TEST_F(FolderScan, PatternsMatchWholeNames)
 {
     for (const char *name : {"x.doc", "x.docx", "Y.DOC", "ab.doc", "a+b.doc", "noext"})
         make(QStringLiteral("W/") + name, "");
-    const auto found = [&](const char *pattern) {
-        QStringList list = names(engine.GetAllFiles(path("W"), pattern));
-        list.sort();
-        return list;
+    const struct
+    {
+        const char *pattern;
+        QStringList found;
+    } cases[] = {
+        {"*.doc", {"Y.DOC", "a+b.doc", "ab.doc", "x.doc"}},
+        {"?.doc", {"Y.DOC", "x.doc"}},
+        {"a+b.*", {"a+b.doc"}},
+        {"doc", {}},
+        {"*.*", {"Y.DOC", "a+b.doc", "ab.doc", "noext", "x.doc", "x.docx"}},
     };
-    EXPECT_EQ(found("*.doc"), (QStringList{"Y.DOC", "a+b.doc", "ab.doc", "x.doc"}));
-    EXPECT_EQ(found("?.doc"), (QStringList{"Y.DOC", "x.doc"}));
-    EXPECT_EQ(found("a+b.*"), QStringList{"a+b.doc"});
-    EXPECT_EQ(found("doc"), QStringList());
-    EXPECT_EQ(found("*.*").size(), 6);
+    for (const auto &c : cases)
+        EXPECT_EQ(names(engine.GetAllFiles(path("W"), c.pattern), true), c.found) << c.pattern;
 }
 
-TEST_F(FolderScan, PathHelpers)
+TEST_F(FolderScan, CreatesFoldersOnTheWayAndAStopEndsTheScanAtOnce)
 {
-    EXPECT_EQ(CCipherBlock::GetPathFromFile("/a/b.txt"), "/a/");
-    EXPECT_EQ(CCipherBlock::GetPathFromFile("b.txt"), "");
-
     CCipherBlock::CreateAllFolders(path("x/y/box.vlx"));
     EXPECT_TRUE(QFileInfo(path("x/y")).isDir());
     EXPECT_FALSE(exists("x/y/box.vlx"));
-    CCipherBlock::CreateAllFolders(path("p/q/"));
-    EXPECT_TRUE(QFileInfo(path("p/q")).isDir());
-
     make("file", "");
     EXPECT_THROW(CCipherBlock::CreateAllFolders(path("file/inner/deeper/")), VaulnixError);
-}
 
-TEST_F(FolderScan, AStopEndsTheScanAtOnce)
-{
     for (int i = 0; i < 20; ++i)
         make(QStringLiteral("Stop/f%1.txt").arg(i, 2, 10, QLatin1Char('0')), "");
     int seen = 0;

@@ -5,7 +5,6 @@
 // incomplete extraction) ends the run with the input saved.
 
 #include "BoxPlainText.h"
-#include "FuzzWorkspace.h"
 #include "cli/BoxListing.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
@@ -13,7 +12,9 @@
 #include "engine/CCipherBlock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,15 +31,61 @@ public:
     Answer message(const QString &, Buttons, Icon, const QString &) override { return Ok; }
 };
 
-[[noreturn]] void fail(const char *why)
+[[noreturn]] void fail(const QString &why)
 {
-    std::fprintf(stderr, "fuzz: %s\n", why);
+    std::fprintf(stderr, "fuzz: %s\n", qUtf8Printable(why));
     std::abort();
 }
 
-FuzzWorkspace &workspace()
+// The one folder the target may touch: the box file and two extraction folders. After each
+// input it must hold nothing else.
+struct Workspace
 {
-    static FuzzWorkspace instance;
+    Workspace()
+        : dir(QDir::tempPath() + QStringLiteral("/vaulnix-fuzz-XXXXXX"))
+        , box(dir.filePath(QStringLiteral("box.vlx")))
+        , whole(dir.filePath(QStringLiteral("whole")))
+        , selection(dir.filePath(QStringLiteral("selection")))
+    {
+        if (!dir.isValid())
+            fail(QStringLiteral("cannot make a workspace in %1").arg(QDir::tempPath()));
+    }
+
+    void writeBox(const uint8_t *data, size_t size) const
+    {
+        QFile file(box);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+            fail(QStringLiteral("cannot write %1").arg(box));
+    }
+
+    // Fails, naming the intruder, when anything but the box and the two folders is there;
+    // then empties the workspace for the next input.
+    void checkAndClear() const
+    {
+        for (const QFileInfo &entry : QDir(dir.path())
+                                          .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot)) {
+            const QString path = entry.absoluteFilePath();
+            const bool ours = !entry.isSymLink() &&
+                              (path == box ? entry.isFile()
+                                           : (path == whole || path == selection) && entry.isDir());
+            if (!ours)
+                fail(QStringLiteral("%1 was written outside the extraction folders").arg(path));
+            if (path != box && !QDir(path).removeRecursively())
+                fail(QStringLiteral("cannot clear %1").arg(path));
+        }
+    }
+
+    QTemporaryDir dir;
+    QString box;
+    QString whole;     // extraction of the whole box
+    QString selection; // one file at a time
+};
+
+Workspace &workspace()
+{
+    static Workspace instance;
     return instance;
 }
 
@@ -85,7 +132,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const FuzzWorkspace &w = workspace();
+    const Workspace &w = workspace();
     w.writeBox(data, size);
     Global::StopRequested = 0;
     Global::DialogShred = 0;
@@ -93,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     CCipherBlock engine;
     const qint16 listed = engine.ViewBlock(w.box, Password);
-    if (listed == 0) {
+    if (listed == CCipherBlock::Read) {
         checkTargets(engine, w.whole);
         (void)BoxListing::format(engine);
     }
@@ -101,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qint16 opened = -1;
     try {
         opened = engine.DynamicExtractBlock(w.box, w.selection, Password);
-        if (opened == 0) {
+        if (opened == CCipherBlock::Read) {
             for (qint32 i = 1; i <= engine.Files().size(); ++i)
                 engine.DynamicExtractToFile(i, w.selection);
         }
@@ -119,13 +166,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Global::DialogShred = 0;
     Global::CurrentUserPassword.clear();
 
-    if ((listed == 1) != (opened == 1) || (listed == 1) != (extracted == 1))
+    constexpr qint16 Bad = CCipherBlock::BadHeader;
+    if ((listed == Bad) != (opened == Bad) || (listed == Bad) != (extracted == Bad))
         fail("the reader accepted a box in one operation and refused it in another");
-    if (listed == 1 && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
+    if (listed == Bad && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
         fail("a refused box created something");
-    if (QFileInfo::exists(w.box) == (extracted == 0))
-        fail(extracted == 0 ? "a completely extracted box was not shredded"
-                            : "a box was shredded after an incomplete extraction");
+    const bool done = extracted == CCipherBlock::Extracted;
+    if (QFileInfo::exists(w.box) == done)
+        fail(done ? "a completely extracted box was not shredded"
+                  : "a box was shredded after an incomplete extraction");
     w.checkAndClear();
     return 0;
 }

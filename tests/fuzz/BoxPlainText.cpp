@@ -5,14 +5,17 @@
 
 namespace {
 
-class Walker
+uint64_t be32(const uint8_t *p)
 {
-public:
-    Walker(uint8_t *data, size_t size, const QByteArray &keystream)
-        : data(data)
-        , size(size)
-        , keystream(keystream)
-    {}
+    return uint64_t(p[0]) << 24 | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 8 | uint64_t(p[3]);
+}
+
+struct Walker
+{
+    uint8_t *data;
+    size_t size;
+    const QByteArray &keystream;
+    size_t pos = 0;
 
     size_t left() const { return size - pos; }
 
@@ -33,16 +36,10 @@ public:
     {
         if (left() < 4)
             return false;
-        value = uint64_t(data[pos]) << 24 | uint64_t(data[pos + 1]) << 16 |
-                uint64_t(data[pos + 2]) << 8 | uint64_t(data[pos + 3]);
+        value = be32(data + pos);
         pos += 4;
         return true;
     }
-
-    uint8_t *data;
-    size_t size;
-    const QByteArray &keystream;
-    size_t pos = 0;
 };
 
 std::vector<uint64_t> recordSizes(const uint8_t *table, size_t n)
@@ -51,18 +48,11 @@ std::vector<uint64_t> recordSizes(const uint8_t *table, size_t n)
     size_t start = 0;
     for (;;) {
         size_t end = start;
-        while (end + 4 <= n && !(table[end] == 0xff && table[end + 1] == 0xff &&
-                                 table[end + 2] == 0xff && table[end + 3] == 0xff))
+        while (end + 4 <= n && be32(table + end) != 0xffffffff)
             ++end;
         if (end + 4 > n)
             end = n;
-        if (end - start >= 6) {
-            const uint8_t *r = table + start + 2;
-            sizes.push_back(uint64_t(r[0]) << 24 | uint64_t(r[1]) << 16 | uint64_t(r[2]) << 8 |
-                            uint64_t(r[3]));
-        } else {
-            sizes.push_back(0);
-        }
+        sizes.push_back(end - start >= 6 ? be32(table + start + 2) : 0);
         if (end >= n)
             return sizes;
         start = end + 4;
@@ -73,7 +63,7 @@ std::vector<uint64_t> recordSizes(const uint8_t *table, size_t n)
 
 void BoxPlainText::toggle(uint8_t *data, size_t size, const QByteArray &keystream, bool toPlain)
 {
-    Walker w(data, size, keystream);
+    Walker w{data, size, keystream};
     size_t header = 0;
     w.cipher(1, header); // marker
     if (w.left() == 0)

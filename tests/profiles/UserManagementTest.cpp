@@ -233,7 +233,7 @@ TEST_F(ProfileStore, WhatAProfileGivesAwayDeciphersNoBoxUnderTheSamePassword)
     writeFile(dir.filePath("Payroll/salaries.txt"), "confidential");
     ASSERT_EQ(CCipherBlock().CreateBlock(dir.filePath("payroll.vlx"), boxName, Password,
                                          dir.filePath("Payroll"), 0),
-              1);
+              CCipherBlock::Written);
     const QByteArray box = readFile(dir.filePath("payroll.vlx"));
 
     logOn(Anna);
