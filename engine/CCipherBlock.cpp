@@ -1,13 +1,13 @@
 #include "engine/CCipherBlock.h"
 
+#include "core/Global.h"
+#include "core/Prompt.h"
+#include "core/VaulnixError.h"
 #include "engine/ConvLong.h"
 #include "engine/FileSystem.h"
 #include "engine/FileWriter.h"
 #include "engine/NativeFile.h"
 #include "engine/TargetFile.h"
-#include "core/Global.h"
-#include "core/Prompt.h"
-#include "core/VaulnixError.h"
 
 #include <QDir>
 #include <QFile>
@@ -591,7 +591,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     }
     FilePrefetcher even(std::move(small[0]));
     FilePrefetcher odd(std::move(small[1]));
-    keyReady.wait();
+    waitPumping(keyReady);
     const QByteArray key = Password.toUtf8();
     keyCipher(key);
     if (stopRequested())
@@ -760,6 +760,8 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
     if (!source.open(file.path, NativeFile::Mode::Read))
         throw VaulnixError(
             QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
+    if (file.size > ChunkBytes)
+        return addPiped(file, source, box);
     chunk.resize(ChunkBytes + 1);
     qint64 left = file.size;
     if (left == 0 && source.read(chunk.data(), 1) != 0)
@@ -904,6 +906,7 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
                                   const QString &Password)
 {
     requireBox(BlockFile);
+    prepareKeyPumping(Password);
     cipher.Initilize(Password, 0);
     qint16 result = ProcessBlock(BlockFile);
     rootPath = withSlash(Path);
@@ -1001,6 +1004,8 @@ bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
     TargetFile out(target);
+    if (size > ChunkBytes)
+        return decipherPiped(out, target, size, wholeBox, shownName);
     chunk.resize(ChunkBytes);
     qint64 left = size;
     qint64 fileDone = 0;
@@ -1037,6 +1042,7 @@ qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString
                                          const QString &Password)
 {
     requireBox(BlockFile);
+    prepareKeyPumping(Password);
     cipher.Initilize(Password, 0);
     const qint16 result = ProcessBlock(BlockFile);
     rootPath = withSlash(Path);
