@@ -5,14 +5,14 @@
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "actions/BoxFlows.h"
+#include "core/AppLocations.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
-#include "core/AppLocations.h"
 #include "shell/CTray.h"
-#include "core/Global.h"
 #include "shell/PictureBox.h"
-#include "core/Prompt.h"
 #include "shell/StatusDisplay.h"
 #include "shell/TopMost.h"
 #include "shell/frmAbout.h"
@@ -95,7 +95,7 @@ frmMain::frmMain(Options opts)
     lblBusy->setTextFormat(Qt::PlainText);
     setCentralWidget(central);
     display = new StatusDisplay(lblStatus, lblBusy, pic, Tray, this);
-    display->setPump([] { QCoreApplication::processEvents(); });
+    display->setPump([pump = eventPump] { (*pump)(); });
     actionRunner = new ActionRunner(*this);
     boxFlows = std::make_unique<BoxFlows>(*this);
     setWindowIcon(display->icon(0));
@@ -210,7 +210,7 @@ bool frmMain::Load()
     Global::CurrentUserName.clear();
     Global::CurrentUserPassword.clear();
 
-    Vaulnix->setPump([] { QCoreApplication::processEvents(); });
+    Vaulnix->setPump([pump = eventPump] { (*pump)(); });
     display->connectEngine(*Vaulnix);
     trayAvailable = options.trayAvailable < 0 ? QSystemTrayIcon::isSystemTrayAvailable()
                                               : options.trayAvailable != 0;

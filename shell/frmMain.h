@@ -2,6 +2,7 @@
 
 #include "engine/CCipherBlock.h"
 #include "engine/CTick.h"
+#include "shell/EventPump.h"
 
 #include <QLockFile>
 #include <QMainWindow>
@@ -144,6 +145,8 @@ private:
     std::unique_ptr<QSettings> settingsStore;
     std::unique_ptr<QLockFile> instanceLock;
     StatusDisplay *display;
+    // One pump for the engine and the progress display, so together they stay within its rate.
+    std::shared_ptr<EventPump> eventPump = std::make_shared<EventPump>();
     ActionRunner *actionRunner;
     std::unique_ptr<BoxFlows> boxFlows;
     ActionListEvents *listHandler;
