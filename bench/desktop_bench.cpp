@@ -2,6 +2,7 @@
 // runner, offscreen, and reports how long the step took and the longest stretch in which the
 // event loop did not run (what a user would feel as a frozen window).
 #include "actions/ActionRunner.h"
+#include "cipher/CCipher.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "shell/frmMain.h"
@@ -106,6 +107,9 @@ int main(int argc, char *argv[])
         window.show();
         Global::CurrentUserName = QStringLiteral("bench");
         Global::CurrentUserPassword = password;
+        // As after a log-on, which derives the box key in the background (frmMain::PrepareBoxKey);
+        // a user cannot start a run within the derivation's 60 ms.
+        CCipher::PrepareKey(password.toUtf8());
         Global::DialogFolder = folder;
         Global::DialogBoxFile = box;
         Global::DialogBoxName = QStringLiteral("bench");

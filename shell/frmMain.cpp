@@ -551,7 +551,19 @@ qint16 frmMain::UserProfiles()
             SaveSettings();
     }
     SetTitle(Global::CurrentUserName);
+    PrepareBoxKey();
     return 1;
+}
+
+void frmMain::PrepareBoxKey()
+{
+    if (Global::CurrentUserPassword.isEmpty())
+        return;
+    if (boxKeyReady.valid())
+        boxKeyReady.wait(); // one derivation at a time
+    boxKeyReady = std::async(std::launch::async, [key = Global::CurrentUserPassword.toUtf8()] {
+        CCipher::PrepareKey(key);
+    });
 }
 
 qint16 frmMain::ShowLogin()

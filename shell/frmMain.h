@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class ActionListView;
@@ -83,6 +84,9 @@ public:
     void ClearUser();
     void Logoff();
     qint16 UserProfiles();
+    // Derives the logged-on user's box key on another core right after the log-on, so a run
+    // neither waits for the derivation nor holds its 64 MiB beside the window and a folder scan.
+    void PrepareBoxKey();
     qint16 ShowLogin();
     void DeleteProfile();
     ActionRunner &runner() { return *actionRunner; }
@@ -147,6 +151,7 @@ private:
     StatusDisplay *display;
     // One pump for the engine and the progress display, so together they stay within its rate.
     std::shared_ptr<EventPump> eventPump = std::make_shared<EventPump>();
+    std::future<void> boxKeyReady; // waited for when the window goes
     ActionRunner *actionRunner;
     std::unique_ptr<BoxFlows> boxFlows;
     ActionListEvents *listHandler;
