@@ -30,7 +30,7 @@ package: build
 bench:
 	@scripts/install-deps.sh --bench
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DVAULNIX_BUILD_TESTS=OFF >/dev/null
-	@cmake --build $(BENCH_DIR) --target cipher_bench vaulnix-bench -j $(JOBS)
+	@cmake --build $(BENCH_DIR) --target cipher_bench vaulnix-bench vaulnix-cli vaulnix-desktop-bench -j $(JOBS)
 	@BUILD_DIR=$(BENCH_DIR) bench/run-benchmarks.sh
 
 # A longer fuzzing run of the box reader and extraction (seconds: FUZZ_SECONDS, default 60).

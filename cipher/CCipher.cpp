@@ -73,6 +73,20 @@ void CCipher::Cipher(const char *input, qsizetype n, char *output)
     }
 }
 
+bool CCipher::CipherAt(quint64 generation, const char *input, qsizetype n, char *output)
+{
+    constexpr qsizetype step = std::numeric_limits<int32_t>::max() & ~qsizetype(63);
+    do {
+        const qsizetype part = std::min(n, step);
+        if (CipherBufferAt(input, int32_t(part), output, generation) < 0)
+            return false;
+        input += part;
+        output += part;
+        n -= part;
+    } while (n > 0);
+    return true;
+}
+
 QByteArray CCipher::SecureString(const QByteArray &data, const QByteArray &key, qint16 mode)
 {
     if (data.size() > MaxSecureLength)

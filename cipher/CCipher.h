@@ -28,6 +28,9 @@ public:
     QByteArray Cipher(const QByteArray &data);
     // Hot path: transforms n bytes from input into output (which may be the same buffer).
     void Cipher(const char *input, qsizetype n, char *output);
+    // The same, only while the state is still keyed as at generation (safe on another thread);
+    // false, transforming nothing more, once anyone keyed or cleared it since.
+    static bool CipherAt(quint64 generation, const char *input, qsizetype n, char *output);
 
     // A mode that Initilize refuses throws std::invalid_argument from SecureString and gives an
     // error text from DeSecureString.

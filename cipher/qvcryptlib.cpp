@@ -262,6 +262,19 @@ int32_t CipherBuffer(const char *input, int32_t n, char *output)
     return n;
 }
 
+int32_t CipherBufferAt(const char *input, int32_t n, char *output, uint64_t keyGeneration)
+{
+    CipherState &s = state();
+    std::lock_guard guard(s.lock);
+    // InitCipher counts under this lock, so nobody can key between the check and the transform.
+    if (generation.load() != keyGeneration)
+        return -1;
+    if (n <= 0)
+        return 0;
+    s.transform(input, n, output);
+    return n;
+}
+
 int32_t EncodeText(const char *input, int32_t n, char *output)
 {
     if (n <= 0)

@@ -13,6 +13,11 @@ int32_t InitCipher(const char *key, int32_t keyLength, int32_t mode);
 // XORs n bytes with the keystream at the current stream position; returns n.
 int32_t CipherBuffer(const char *input, int32_t n, char *output);
 
+// As CipherBuffer, but only while the keyed state is still the one of keyGeneration (see
+// QvcryptGeneration): the check and the transform happen under one lock, so a stream ciphered
+// on another thread never runs on under a key given meanwhile. Returns n, or -1 when re-keyed.
+int32_t CipherBufferAt(const char *input, int32_t n, char *output, uint64_t keyGeneration);
+
 // Base64 (RFC 4648, padded) of n bytes; output holds 4 * (n / 3 + 1) characters. Returns the
 // number of characters written.
 int32_t EncodeText(const char *input, int32_t n, char *output);

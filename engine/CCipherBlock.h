@@ -3,6 +3,7 @@
 #include "cipher/CCipher.h"
 #include "engine/BoxHeader.h"
 #include "engine/CTick.h"
+#include "engine/ChunkPipeline.h"
 #include "engine/FilePrefetcher.h"
 
 #include <QHash>
@@ -16,7 +17,9 @@
 #include <vector>
 
 class FileWriter;
+class NativeFile;
 class QFile;
+class TargetFile;
 class VaulnixError;
 class QFileDevice;
 
@@ -188,6 +191,17 @@ private:
     // True when the whole file was written (false when a stop cut it short).
     bool decipherTo(const QString &target, qint64 size, bool wholeBox, const QString &shownName);
 
+    // Files of more than one chunk go through the pipeline: reading and ciphering on its thread,
+    // writing, events, pumping and the stop and key checks on this one.
+    void addPiped(const PackedFile &file, NativeFile &source, QFileDevice &box);
+    bool decipherPiped(TargetFile &out, const QString &target, qint64 size, bool wholeBox,
+                       const QString &shownName);
+    bool pipeChunks(qint64 size, const QString &BlockFile, ChunkPipeline::Reader read,
+                    const std::function<void(const char *data, qint64 n, qint64 left)> &put);
+    // Derives the key on another thread while messages are pumped here.
+    void waitPumping(std::future<void> &ready);
+    void prepareKeyPumping(const QString &Password);
+
     CCipher cipher;
     CTick rateTick;
     std::function<void()> pumpMessages;
@@ -211,6 +225,7 @@ private:
     quint64 keyedGeneration = 0;
     bool lastFileComplete = false;
     std::unique_ptr<QFile> readHandle;
+    std::unique_ptr<ChunkPipeline> pipeline;
     QByteArray chunk;  // one chunk of file data, reused from file to file
     QByteArray staged; // enciphered small files waiting to be written together
 };

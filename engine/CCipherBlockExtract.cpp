@@ -85,6 +85,7 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
                                   const QString &Password)
 {
     requireBox(BlockFile);
+    prepareKeyPumping(Password);
     cipher.Initilize(Password, 0);
     qint16 result = ProcessBlock(BlockFile);
     rootPath = withSlash(Path);
@@ -182,6 +183,8 @@ bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
     TargetFile out(target);
+    if (size > ChunkBytes)
+        return decipherPiped(out, target, size, wholeBox, shownName);
     chunk.resize(ChunkBytes);
     qint64 left = size;
     qint64 fileDone = 0;
@@ -218,6 +221,7 @@ qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString
                                          const QString &Password)
 {
     requireBox(BlockFile);
+    prepareKeyPumping(Password);
     cipher.Initilize(Password, 0);
     const qint16 result = ProcessBlock(BlockFile);
     rootPath = withSlash(Path);

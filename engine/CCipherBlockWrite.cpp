@@ -165,7 +165,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     }
     FilePrefetcher even(std::move(small[0]));
     FilePrefetcher odd(std::move(small[1]));
-    keyReady.wait();
+    waitPumping(keyReady);
     const QByteArray key = Password.toUtf8();
     keyCipher(key);
     if (stopRequested())
@@ -334,6 +334,8 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
     if (!source.open(file.path, NativeFile::Mode::Read))
         throw VaulnixError(
             QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
+    if (file.size > ChunkBytes)
+        return addPiped(file, source, box);
     chunk.resize(ChunkBytes + 1);
     qint64 left = file.size;
     if (left == 0 && source.read(chunk.data(), 1) != 0)

@@ -1,8 +1,8 @@
 #include "shell/StatusDisplay.h"
 
+#include "core/Global.h"
 #include "engine/CCipherBlock.h"
 #include "shell/CTray.h"
-#include "core/Global.h"
 #include "shell/PictureBox.h"
 
 #include <QDate>
@@ -64,11 +64,22 @@ StatusDisplay::StatusDisplay(QLabel *status, QLabel *busy, PictureBox *picture, 
 
 void StatusDisplay::connectEngine(CCipherBlock &engine)
 {
-    connect(&engine, &CCipherBlock::AddingToBlock, this, &StatusDisplay::AddingToBlock);
-    connect(&engine, &CCipherBlock::BuildingHeader, this, &StatusDisplay::BuildingHeader);
+    // Every file is counted, but the lines are drawn at most once per refresh interval: measuring
+    // and laying out a caption costs more than packing a small file, and nobody can read faster.
+    connect(&engine, &CCipherBlock::AddingToBlock, this, [this] {
+        if (Global::ScanFileCount == 0 || refreshDue())
+            AddingToBlock();
+        else
+            ++Global::ScanFileCount;
+    });
+    connect(&engine, &CCipherBlock::BuildingHeader, this, [this](qint32 current, qint32 total) {
+        if (current == total || refreshDue())
+            BuildingHeader(current, total);
+    });
     connect(&engine, &CCipherBlock::CipherProgress, this,
             [this](qint32, qint32 done, qint32 total, qint32, qint32, const QString &name) {
-                CipherProgress(done, total, name);
+                if (done == total || refreshDue())
+                    CipherProgress(done, total, name);
             });
     connect(&engine, &CCipherBlock::CreatingBlock, this, &StatusDisplay::CreatingBlock);
     connect(&engine, &CCipherBlock::ShredFile, this,
@@ -168,6 +179,14 @@ void StatusDisplay::ShredFile(qint32 FileIndex, qint32 FileCount, const QString 
     lblBusy->setText(QString::number(p) + QLatin1Char('%'));
     lblStatus->setText(QStringLiteral(" Shredding: ") + Filename);
     pump();
+}
+
+bool StatusDisplay::refreshDue()
+{
+    if (sinceRefresh.isValid() && sinceRefresh.elapsed() < RefreshMs)
+        return false;
+    sinceRefresh.start();
+    return true;
 }
 
 void StatusDisplay::pump()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLocale>
 #include <QObject>
@@ -47,7 +48,10 @@ public:
     void ShredFile(qint32 FileIndex, qint32 FileCount, const QString &Filename);
 
 private:
+    static constexpr qint64 RefreshMs = 8;
+
     void pump();
+    bool refreshDue();
 
     QLabel *lblStatus;
     QLabel *lblBusy;
@@ -59,4 +63,5 @@ private:
     qint16 LastBuildPercent = 0;
     qint64 ShownPercent = 0;
     QString LastProgressFile;
+    QElapsedTimer sinceRefresh;
 };

@@ -87,7 +87,7 @@ frmMain::frmMain(Options opts)
     lblBusy->setTextFormat(Qt::PlainText);
     setCentralWidget(central);
     display = new StatusDisplay(lblStatus, lblBusy, pic, Tray, this);
-    display->setPump([] { QCoreApplication::processEvents(); });
+    display->setPump([pump = eventPump] { (*pump)(); });
     actionRunner = new ActionRunner(*this);
     boxFlows = std::make_unique<BoxFlows>(*this);
     setWindowIcon(display->icon(0));
@@ -202,7 +202,7 @@ bool frmMain::Load()
     Global::CurrentUserName.clear();
     Global::CurrentUserPassword.clear();
 
-    Vaulnix->setPump([] { QCoreApplication::processEvents(); });
+    Vaulnix->setPump([pump = eventPump] { (*pump)(); });
     display->connectEngine(*Vaulnix);
     trayAvailable = options.trayAvailable < 0 ? QSystemTrayIcon::isSystemTrayAvailable()
                                               : options.trayAvailable != 0;
@@ -533,7 +533,19 @@ qint16 frmMain::UserProfiles()
             SaveSettings();
     }
     SetTitle(Global::CurrentUserName);
+    PrepareBoxKey();
     return 1;
+}
+
+void frmMain::PrepareBoxKey()
+{
+    if (Global::CurrentUserPassword.isEmpty())
+        return;
+    if (boxKeyReady.valid())
+        boxKeyReady.wait(); // one derivation at a time
+    boxKeyReady = std::async(std::launch::async, [key = Global::CurrentUserPassword.toUtf8()] {
+        CCipher::PrepareKey(key);
+    });
 }
 
 qint16 frmMain::ShowLogin()

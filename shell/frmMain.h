@@ -3,6 +3,7 @@
 #include "actions/MainWindowHost.h"
 #include "engine/CCipherBlock.h"
 #include "engine/CTick.h"
+#include "shell/EventPump.h"
 
 #include <QLockFile>
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class ActionListView;
@@ -95,6 +97,9 @@ public:
     void ClearUser() override;
     void Logoff();
     qint16 UserProfiles();
+    // Derives the logged-on user's box key on another core right after the log-on, so a run
+    // neither waits for the derivation nor holds its 64 MiB beside the window and a folder scan.
+    void PrepareBoxKey();
     qint16 ShowLogin();
     void DeleteProfile();
     ActionRunner &runner() { return *actionRunner; }
@@ -155,6 +160,9 @@ private:
     std::unique_ptr<QSettings> settingsStore;
     std::unique_ptr<QLockFile> instanceLock;
     StatusDisplay *display;
+    // One pump for the engine and the progress display, so together they stay within its rate.
+    std::shared_ptr<EventPump> eventPump = std::make_shared<EventPump>();
+    std::future<void> boxKeyReady; // waited for when the window goes
     ActionRunner *actionRunner;
     std::unique_ptr<BoxFlows> boxFlows;
     ActionListEvents *listHandler;

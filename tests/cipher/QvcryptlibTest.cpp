@@ -91,3 +91,17 @@ TEST(Qvcryptlib, EncodeTextStaysWithinTheCallersBuffer)
     EXPECT_EQ(QByteArray(decoded, 5), QByteArray("abcde"));
     EXPECT_EQ(DecodeText("not*base64", 10, decoded), 0);
 }
+
+TEST(Qvcryptlib, AStreamOfAnEarlierKeyingCiphersNothingMore)
+{
+    keyWith(TestSupport::VectorPassword);
+    const uint64_t mine = QvcryptGeneration();
+    QByteArray data(100, '\0');
+    ASSERT_EQ(CipherBufferAt(data.constData(), 64, data.data(), mine), 64);
+    EXPECT_EQ(data.left(64).toHex(),
+              TestSupport::vectors()["keystream_0_128"].toString().toLatin1().left(128));
+    keyWith(TestSupport::VectorPassword); // the same key, but a new stream
+    const QByteArray before = data;
+    EXPECT_EQ(CipherBufferAt(data.constData(), 36, data.data() + 64, mine), -1);
+    EXPECT_EQ(data, before);
+}

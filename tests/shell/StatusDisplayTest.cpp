@@ -43,27 +43,27 @@ TEST_F(StatusLine, StampsTheTimeOnTheTwelveHourClockAndShowsBusyOrIdle)
     EXPECT_EQ(main->pic->picture().toImage(), display().picture(0).toImage());
 }
 
-// The engine's events, through their signals: counts with digit grouping, each header
-// percentage written once (0% every time), shredding as a share of files.
+// Counts with digit grouping, each header percentage written once (0% every time), shredding as a
+// share of files.
 TEST_F(StatusLine, EngineEventsShowTheirProgress)
 {
-    emit main->Vaulnix->AddingToBlock("/a");
+    display().AddingToBlock();
     EXPECT_EQ(busy(), "SCAN");
     main->lblBusy->setText("x");
     for (int i = 0; i < 1233; ++i)
-        emit main->Vaulnix->AddingToBlock("/a");
+        display().AddingToBlock();
     EXPECT_EQ(busy(), "x") << "SCAN only for the first file";
     EXPECT_EQ(status(), " Files in Box: 1,234");
 
-    emit main->Vaulnix->BuildingHeader(1, 3);
+    display().BuildingHeader(1, 3);
     EXPECT_EQ(status(), " Building Header...");
     EXPECT_EQ(busy(), "33%");
     main->lblBusy->setText("x");
-    emit main->Vaulnix->BuildingHeader(1, 3);
+    display().BuildingHeader(1, 3);
     EXPECT_EQ(busy(), "x") << "same percentage: not written again";
-    emit main->Vaulnix->BuildingHeader(1, 1000);
+    display().BuildingHeader(1, 1000);
     main->lblBusy->setText("x");
-    emit main->Vaulnix->BuildingHeader(2, 1000);
+    display().BuildingHeader(2, 1000);
     EXPECT_EQ(busy(), "0%") << "0% is written every time";
 
     emit main->Vaulnix->CreatingBlock();

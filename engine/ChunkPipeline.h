@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// Reads and enciphers one file's data on a second thread, a few chunks ahead of the engine, which
+// writes each chunk and reports it on its own thread meanwhile. The ring of buffers is reused from
+// file to file, so memory stays at Slots chunks whatever the file's size.
+class ChunkPipeline
+{
+public:
+    static constexpr int Slots = 8;
+
+    // Fills buffer with the n bytes of the next chunk; last is set for the file's final chunk. Runs
+    // on the pipeline's thread; what it throws comes out of next() instead.
+    using Reader = std::function<void(char *buffer, qint64 n, bool last)>;
+
+    struct Chunk
+    {
+        const char *data = nullptr;
+        qint64 size = 0;
+        bool rekeyed = false; // the cipher was keyed anew before this chunk: data is not valid
+    };
+
+    ChunkPipeline() = default;
+    ~ChunkPipeline();
+    ChunkPipeline(const ChunkPipeline &) = delete;
+    ChunkPipeline &operator=(const ChunkPipeline &) = delete;
+
+    // Starts on a stream of size bytes in chunks of chunkBytes, under the cipher state keyed at
+    // generation; buffers hold one byte more than a chunk for the reader's use.
+    void start(qint64 size, qint64 chunkBytes, quint64 generation, Reader read);
+    // Waits for the next chunk in order; rethrows what the reader threw. The chunk stays valid
+    // until the following next() or stop().
+    Chunk next();
+    // Ends the current stream, waiting until the thread has let go of the reader and the buffers.
+    void stop();
+
+private:
+    struct Slot
+    {
+        QByteArray buffer;
+        qint64 size = 0;
+        bool rekeyed = false;
+        std::exception_ptr error;
+    };
+
+    void run();
+    void produce(Slot &slot, qint64 n, bool last);
+
+    std::mutex lock;
+    std::condition_variable changed;
+    Slot ring[Slots];
+    // Chunks are numbered from 0 per stream; slot = number % Slots.
+    qint64 produced = 0; // chunks the thread has finished
+    qint64 consumed = 0; // chunks handed back through next()
+    qint64 chunkCount = 0;
+    qint64 streamSize = 0;
+    qint64 chunkBytes = 0;
+    quint64 keyGeneration = 0;
+    quint64 stream = 0; // counts the streams started
+    Reader reader;
+    bool active = false;  // a stream is under way
+    bool working = false; // the thread is inside a stream
+    bool failed = false;  // the thread gave up on the stream (error or re-key)
+    bool quitting = false;
+    std::thread worker;
+};
