@@ -162,7 +162,7 @@ load_after=$(cut -d ' ' -f 1-3 /proc/loadavg)
 corpus_label() { case $1 in big) echo "one 1 GiB file" ;; tree-20000) echo "20,000 files in 500 folders" ;; esac; }
 met() { awk -v r="$1" -v t="$2" 'BEGIN {print (r <= t) ? "yes" : "**no**"}'; }
 {
-  echo "### Summary"
+  echo "### Last run"
   echo
   echo "$(nproc) cores; fastest of $reps interleaved rounds; inputs and outputs on $(stat -f -c %T "$work");" \
     "load average before: $load_before; after: $load_after"

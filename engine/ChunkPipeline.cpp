@@ -46,14 +46,28 @@ ChunkPipeline::Chunk ChunkPipeline::next()
     std::unique_lock guard(lock);
     if (!active || consumed >= chunkCount)
         throw std::logic_error("no chunk left in the pipeline");
-    changed.wait(guard, [this] { return produced > consumed; });
+    if (produced == consumed) {
+        // Nothing ready: sleep until a few chunks are, so that one wake-up pays for several.
+        consumerWants = std::min(consumed + WakeBatch, chunkCount);
+        consumerWaiting = true;
+        changed.wait(guard, [this] { return produced >= consumerWants || failed; });
+        consumerWaiting = false;
+    }
     Slot &slot = ring[consumed % Slots];
     ++consumed;
+    const bool wake = producerWaiting && roomAhead() >= WakeBatch;
     guard.unlock();
-    changed.notify_all();
+    if (wake)
+        changed.notify_all();
     if (slot.error)
         std::rethrow_exception(slot.error);
     return {slot.buffer.constData(), slot.size, slot.rekeyed};
+}
+
+qint64 ChunkPipeline::roomAhead() const
+{
+    // The engine still reads the chunk it took last, so that slot stays untouched too.
+    return Slots - 1 - (produced - consumed);
 }
 
 void ChunkPipeline::stop()
@@ -78,9 +92,12 @@ void ChunkPipeline::run()
         served = stream;
         working = true;
         while (!failed && produced < chunkCount) {
-            // The engine still reads the chunk it took last, so that slot stays untouched too.
-            changed.wait(guard,
-                         [this] { return !active || quitting || produced - consumed < Slots - 1; });
+            if (roomAhead() == 0) {
+                producerWaiting = true;
+                changed.wait(guard,
+                             [this] { return !active || quitting || roomAhead() >= WakeBatch; });
+                producerWaiting = false;
+            }
             if (!active || quitting)
                 break;
             const qint64 index = produced;
@@ -92,7 +109,8 @@ void ChunkPipeline::run()
             if (slot.error || slot.rekeyed)
                 failed = true;
             ++produced;
-            changed.notify_all();
+            if (consumerWaiting && (produced >= consumerWants || failed))
+                changed.notify_all();
         }
         working = false;
         changed.notify_all();

@@ -16,6 +16,8 @@ class ChunkPipeline
 {
 public:
     static constexpr int Slots = 8;
+    // Either side that has to wait sleeps until this many chunks are ready (or free).
+    static constexpr qint64 WakeBatch = 3;
 
     // Fills buffer with the n bytes of the next chunk; last is set for the file's final chunk. Runs
     // on the pipeline's thread; what it throws comes out of next() instead.
@@ -53,6 +55,7 @@ private:
 
     void run();
     void produce(Slot &slot, qint64 n, bool last);
+    qint64 roomAhead() const; // chunks the thread may still read ahead
 
     std::mutex lock;
     std::condition_variable changed;
@@ -70,5 +73,8 @@ private:
     bool working = false; // the thread is inside a stream
     bool failed = false;  // the thread gave up on the stream (error or re-key)
     bool quitting = false;
+    bool producerWaiting = false;
+    bool consumerWaiting = false;
+    qint64 consumerWants = 0; // the chunk count that wakes the waiting engine
     std::thread worker;
 };
