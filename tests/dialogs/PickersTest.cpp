@@ -4,16 +4,15 @@
 
 #include <gtest/gtest.h>
 
-// Saving and folder pickers are driven through the windows that use them.
 TEST(Pickers, OpenAnswersTheTrimmedChoiceOrTheProposal)
 {
     RecordingPrompt prompt;
-    cDialog dialog;
-    QString name;
     prompt.pickerPaths = {" /boxes/open.vlx ", QString()};
-    EXPECT_EQ(dialog.GetOpenName(name, "/boxes/", "Open Box", API::BoxFilter), "/boxes/open.vlx");
+    QString name;
+    EXPECT_EQ(cDialog().GetOpenName(name, "/boxes/", "Open Box", API::BoxFilter),
+              "/boxes/open.vlx");
     EXPECT_EQ(name, "open.vlx");
-    EXPECT_EQ(dialog.GetOpenName(name, "/boxes/", "Open Box", API::BoxFilter, "proposed.vlx"),
+    EXPECT_EQ(cDialog().GetOpenName(name, "/boxes/", "Open Box", API::BoxFilter, "proposed.vlx"),
               "proposed.vlx");
     EXPECT_EQ(name, "");
 }

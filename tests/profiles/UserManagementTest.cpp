@@ -15,6 +15,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <utility>
 #endif
 
 using Actions::UserActions;
@@ -27,37 +28,31 @@ namespace {
 const QString Password = QStringLiteral("anna-pw");
 const QString Anna = QStringLiteral("anna");
 
-// Actions as kind|box file|box name|folder|shred|checked|last ran; "," and "%" in fields.
+// Actions as kind|box file|box name|folder|shred|checked|last ran; "," "%" and CR LF in fields.
 const QStringList Saved = {
     "2|C:\\Boxes\\work.vlx|work|C:\\Work\\|0|1|",
-    "1|/b/mail.vlx|mail|/a/m.txt;/a/b.txt|1|-1|1/2/2024 9:00 AM",
+    "1|/b/a,b.vlx|one, two: 100%2C\r\n|/f/x,1;/f/y|1|-1|Tuesday, 2 January 2024",
     "7||||-1|0|",
-    "1|/b/a,b.vlx|one, two: 100%2C|/f/x,1;/f/y|1|1|Tuesday, 2 January 2024",
-    "2|/b/c.vlx|line\r\nbreak|/f/\n|0|1|100%2C",
 };
 
 constexpr qint16 ProfileKey = CCipher::ProfileMode;
-// How earlier builds keyed profiles.
-constexpr qint16 BoxKey = CCipher::BoxMode;
+constexpr qint16 BoxKey = CCipher::BoxMode; // how earlier builds keyed profiles
 
 QByteArray markerFor(const QString &password, qint16 mode = ProfileKey)
 {
     CCipher cipher;
     cipher.Initilize(password, mode);
-    const QByteArray marker = cipher.Cipher(QByteArrayLiteral("$"));
-    cipher.Clear();
-    return marker;
+    return cipher.Cipher(QByteArrayLiteral("$"));
 }
 
 QByteArray secured(const QString &text, qint16 mode = ProfileKey)
 {
-    return CCipher().SecureString(text.toUtf8(), Password.toUtf8(), mode);
+    return CCipher().SecureString(text.toUtf8(), Password.toUtf8(), mode) + "\r\n";
 }
 
 QByteArray earlierProfile(const QString &line)
 {
-    return markerFor(Password, BoxKey) + "\r\n" + secured("/data/", BoxKey) + "\r\n" +
-           secured(line, BoxKey) + "\r\n";
+    return markerFor(Password, BoxKey) + "\r\n" + secured("/data/", BoxKey) + secured(line, BoxKey);
 }
 
 class ProfileStore : public ::testing::Test
@@ -65,19 +60,12 @@ class ProfileStore : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        logOff();
-        UM::SetClearUser([this] {
-            ++clearUserCalls;
-            Actions::RemoveAllActions();
-        });
+        UM::SetClearUser(Actions::RemoveAllActions);
         UM::OpenProfileStore();
         UM::ListProfiles(dir.path());
     }
-
     void TearDown() override
     {
-        UM::SetClearUser({});
         UM::CloseProfileStore();
         logOff();
     }
@@ -89,50 +77,43 @@ protected:
         Global::CurrentUserPassword = password;
         Global::DefaultFolder = folder;
     }
-
     static void logOff()
     {
         Actions::RemoveAllActions();
         logOn({}, {}, {});
     }
-
     static void add(const QString &action)
     {
         const QStringList f = action.split(QLatin1Char('|'));
         Actions::AddAction(f[0].toShort(), f[1], f[2], f[3], f[4].toShort(), f[5].toShort(), f[6]);
     }
-
-    // The actions as Saved writes them.
     static QStringList actions()
     {
         QStringList out;
         for (qint32 i = 1; i <= UserActions.Count(); ++i) {
             const CAction *a = UserActions.Item(i);
-            out.append(QStringList{QString::number(a->Action()), a->BoxFile(), a->BoxName(),
-                                   a->Folder(), QString::number(a->Shred()),
-                                   QString::number(a->Checked()), a->LastRan()}
-                           .join(QLatin1Char('|')));
+            out.append(QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
+                           .arg(QString::number(a->Action()), a->BoxFile(), a->BoxName(),
+                                a->Folder(), QString::number(a->Shred()),
+                                QString::number(a->Checked()), a->LastRan()));
         }
         return out;
     }
-
     QString profile(const QString &name) const { return dir.filePath(name + ".vlu"); }
 
     QTemporaryDir dir;
     RecordingPrompt prompt;
-    int clearUserCalls = 0;
 };
 
 } // namespace
 
 TEST_F(ProfileStore, SavedProfilesLoadBackWhateverThePasswordOrFolder)
 {
-    // Passwords found once for this cipher whose marker enciphers to the line-end bytes 13 and 10.
+    // Passwords whose marker enciphers to the line-end bytes 13 and 10.
     ASSERT_EQ(markerFor("marker-357"), "\r");
     ASSERT_EQ(markerFor("marker-736"), "\n");
-    const std::pair<QString, QString> cases[] = {{Password, "/a,b/\r\n"},
-                                                 {"marker-357", ""},
-                                                 {"marker-736", "/data/"},
+    const std::pair<QString, QString> cases[] = {{"marker-357", "/a,b/\r\n"},
+                                                 {"marker-736", ""},
                                                  {QString::fromUtf8("pässwört €"), "/data/"}};
     for (const auto &[password, folder] : cases) {
         SCOPED_TRACE(password.toStdString());
@@ -140,19 +121,12 @@ TEST_F(ProfileStore, SavedProfilesLoadBackWhateverThePasswordOrFolder)
         for (const QString &a : Saved)
             add(a);
         ASSERT_TRUE(UM::SaveProfile());
-        const QByteArray bytes = readFile(profile(Anna));
-        EXPECT_TRUE(bytes.startsWith(markerFor(password) + "\r\n"));
-        EXPECT_EQ(bytes.count("\r\n"), 2 + Saved.size());
+        EXPECT_TRUE(readFile(profile(Anna)).startsWith(markerFor(password) + "\r\n"));
         logOff();
-
-        const int cleared = clearUserCalls;
         ASSERT_TRUE(UM::LoadProfile(Anna, password));
         ASSERT_TRUE(UM::LoadProfile(Anna, password)) << "again: no action twice";
         EXPECT_EQ(actions(), Saved);
-        EXPECT_EQ(clearUserCalls, cleared + 2);
         EXPECT_EQ(Global::DefaultFolder, folder);
-        EXPECT_EQ(Global::CurrentUserName, Anna);
-        EXPECT_EQ(Global::CurrentUserPassword, password);
         logOff();
     }
     EXPECT_TRUE(prompt.messages.isEmpty());
@@ -160,33 +134,21 @@ TEST_F(ProfileStore, SavedProfilesLoadBackWhateverThePasswordOrFolder)
 
 TEST_F(ProfileStore, WrongPasswordsAndDamagedProfilesLoadNothingAndStayAsTheyAre)
 {
-    const QString wrong = QStringLiteral("wrong");
-    for (const qint16 a : {ProfileKey, BoxKey})
-        for (const qint16 b : {ProfileKey, BoxKey})
-            ASSERT_NE(markerFor(wrong, a), markerFor(Password, b));
-    const QByteArray start = markerFor(Password) + "\r\n";
-    const QByteArray folder = secured("/data/") + "\r\n";
-    const QByteArray action = secured("2,a,b,c,0,1,") + "\r\n";
-    // Rows: the profile, the password tried, what the one message says.
-    QList<std::tuple<QByteArray, QString, QString>> cases = {
-        {start + folder + action, wrong, "Invalid password"},
-        {earlierProfile("2,a,b,c,0,1,"), wrong, "Invalid password"},
-        {"", Password, "damaged: it holds fewer than two lines"},
-        {start, Password, "damaged: it holds fewer than two lines"},
-        {start + "!!!!\r\n", Password, "damaged: line 2"},
-        // Marker and lines under different keys.
-        {start + secured("/data/", BoxKey) + "\r\n", Password, "damaged: line 2"},
-        {start + folder + action.chopped(5), Password, "damaged: line 3"},
-        {start + folder + "\r\n", Password, "damaged: line 3"},
-        // An earlier build's profile is read only when every line reads.
-        {earlierProfile("2,a,b,c,0,1,").chopped(5) + "\r\n", Password, "damaged: line 3"},
-        {start + folder + action + secured("x,a,b,c,0,1,") + "\r\n", Password, "damaged: line 4"},
+    const QByteArray start = markerFor(Password) + "\r\n" + secured("/data/");
+    const QByteArray action = secured("2,a,b,c,0,1,");
+    const QByteArray earlier = earlierProfile("2,a,b,c,0,1,");
+    const std::tuple<QByteArray, QString, QString> cases[] = {
+        {start + action, "wrong", "Invalid password"},
+        {earlier, "wrong", "Invalid password"},
+        {markerFor(Password) + "\r\n", Password, "fewer than two lines"},
+        {markerFor(Password) + "\r\n" + secured("/data/", BoxKey), Password, "damaged: line 2"},
+        {start + action.chopped(7) + "\r\n", Password, "damaged: line 3"},
+        {earlier.chopped(7) + "\r\n", Password, "damaged: line 3"},
+        // Seven fields, whole 16-bit numbers, sound escapes.
+        {start + secured("1,f,n,d,0,1"), Password, "damaged: line 3"},
+        {start + secured("~1,f,n%zz,d,0,1,"), Password, "damaged: line 3"},
+        {start + action + secured("1,f,n,d,0,40000,"), Password, "damaged: line 4"},
     };
-    // Action lines need seven fields, whole 16-bit numbers and sound escapes.
-    for (const char *bad :
-         {"hello", "1,f,n,d,0,1", "1,f,n,d,1.5,1,", "1,f,n,d,0,40000,", "~1,f,n%zz,d,0,1,"})
-        cases.append({start + folder + secured(bad) + "\r\n", Password, "damaged: line 3"});
-
     add(Saved[2]);
     Global::DefaultFolder = QStringLiteral("/keep/");
     for (const auto &[bytes, password, expected] : cases) {
@@ -194,37 +156,26 @@ TEST_F(ProfileStore, WrongPasswordsAndDamagedProfilesLoadNothingAndStayAsTheyAre
         prompt.messages.clear();
         writeFile(profile(Anna), bytes);
         EXPECT_FALSE(UM::LoadProfile(Anna, password));
-        ASSERT_EQ(prompt.messages.size(), 1);
-        const QString &message = prompt.messages[0];
-        EXPECT_TRUE(message == expected ||
-                    (message.contains(profile(Anna)) && message.contains(expected)))
-            << message.toStdString();
+        EXPECT_TRUE(prompt.messages.size() == 1 && prompt.messages[0].contains(expected));
         EXPECT_EQ(actions(), QStringList{Saved[2]});
         EXPECT_EQ(Global::DefaultFolder, QStringLiteral("/keep/"));
         EXPECT_TRUE(Global::CurrentUserName.isEmpty() && Global::CurrentUserPassword.isEmpty());
         EXPECT_EQ(readFile(profile(Anna)), bytes);
     }
-    prompt.messages.clear();
-    EXPECT_FALSE(UM::LoadProfile(QStringLiteral("ghost"), Password));
-    EXPECT_TRUE(prompt.messages.value(0).contains(profile("ghost") + " cannot be opened"));
-    EXPECT_EQ(clearUserCalls, 0);
 }
 
-TEST_F(ProfileStore, AnEarlierBuildsProfileLoadsAndIsSavedUnderTheProfileKey)
+TEST_F(ProfileStore, AnEarlierBuildsProfileLoadsAndIsSavedUnderTheProfileKeyWhateverItsCase)
 {
     const QString line = QStringLiteral("2,C:\\Boxes\\work.vlx,work,C:\\Work\\,0,1,");
-    writeFile(profile(Anna), earlierProfile(line));
+    const QString file = dir.filePath("Anna.vlu");
+    writeFile(file, earlierProfile(line));
+    UM::ListProfiles(dir.path());
     ASSERT_TRUE(UM::LoadProfile(Anna, Password));
     EXPECT_EQ(actions(), QStringList{Saved[0]});
-    EXPECT_EQ(readFile(profile(Anna)), earlierProfile(line)) << "loading writes nothing";
 
     ASSERT_TRUE(UM::SaveProfile());
-    EXPECT_EQ(readFile(profile(Anna)),
-              markerFor(Password) + "\r\n" + secured("/data/") + "\r\n" + secured(line) + "\r\n");
-    logOff();
-    ASSERT_TRUE(UM::LoadProfile(Anna, Password));
-    EXPECT_EQ(actions(), QStringList{Saved[0]});
-    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_EQ(readFile(file), markerFor(Password) + "\r\n" + secured("/data/") + secured(line));
+    EXPECT_FALSE(QFile::exists(profile(Anna))) << "saved over Anna.vlu, not beside it";
 }
 
 TEST_F(ProfileStore, WhatAProfileGivesAwayDeciphersNoBoxUnderTheSamePassword)
@@ -235,16 +186,14 @@ TEST_F(ProfileStore, WhatAProfileGivesAwayDeciphersNoBoxUnderTheSamePassword)
                                          dir.filePath("Payroll"), 0),
               CCipherBlock::Written);
     const QByteArray box = readFile(dir.filePath("payroll.vlx"));
-
     logOn(Anna);
     add(Saved[0]);
     ASSERT_TRUE(UM::SaveProfile());
-    const auto layout = ProfileLayout::fromBytes(readFile(profile(Anna)));
-    ASSERT_TRUE(layout && layout->Lines.size() == 2);
+    const QByteArray line =
+        ProfileLayout::fromBytes(readFile(profile(Anna))).value().Lines.value(1);
 
-    // Anyone who reads the profile can guess an action line; XORed with its cipher text it gives
-    // keystream bytes, here tried on the box's marker and name (byte 1, a plain length, is not
-    // enciphered and takes no keystream byte).
+    // A guessed action line XORed with its cipher text gives keystream bytes, tried here on the
+    // box's marker and name (byte 1, a plain length, takes no keystream byte).
     const QByteArray plain = ActionLine::of(*UserActions.Item(1)).text().toUtf8();
     const auto boxStartThrough = [&](const QByteArray &securedLine) {
         const QByteArray body = QByteArray::fromBase64(securedLine.mid(8));
@@ -258,7 +207,7 @@ TEST_F(ProfileStore, WhatAProfileGivesAwayDeciphersNoBoxUnderTheSamePassword)
     ASSERT_GE(plain.size(), boxStart.size());
     EXPECT_EQ(boxStartThrough(secured(QString::fromUtf8(plain), BoxKey)), boxStart)
         << "a profile keyed like a box gave its start away";
-    EXPECT_NE(boxStartThrough(layout->Lines[1]), boxStart);
+    EXPECT_NE(boxStartThrough(line), boxStart);
 }
 
 TEST_F(ProfileStore, OnlyPlainFileNamesAndFilledInFieldsMakeProfiles)
@@ -266,13 +215,11 @@ TEST_F(ProfileStore, OnlyPlainFileNamesAndFilledInFieldsMakeProfiles)
     for (const QString &name : QStringList{".anna", "Anna Maria", "jürgen"})
         EXPECT_TRUE(UM::IsProfileName(name)) << name.toStdString();
     // Refused before any file is opened, so without a message.
-    EXPECT_FALSE(UM::LoadProfile(QString(), Password));
-    EXPECT_FALSE(UM::LoadProfile(Anna, QString()));
+    EXPECT_FALSE(UM::IsProfileName(QString()) || UM::LoadProfile(QString(), Password) ||
+                 UM::LoadProfile(Anna, QString()));
     logOn(QStringLiteral("bert"), QString());
     EXPECT_FALSE(UM::SaveProfile());
-    EXPECT_TRUE(prompt.messages.isEmpty());
 
-    EXPECT_FALSE(UM::IsProfileName(QString()));
     QStringList refused = {".", ".."};
     for (const QChar c : QStringLiteral("/\\:*?\"<>|\t\x7f"))
         refused.append(QStringLiteral("a") + c);
@@ -285,66 +232,24 @@ TEST_F(ProfileStore, OnlyPlainFileNamesAndFilledInFieldsMakeProfiles)
     EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
-TEST_F(ProfileStore, ProfilesAreListedAndMatchedWithoutRegardToCase)
-{
-    EXPECT_EQ(UM::ProfileFolder, dir.path() + "/");
-    logOn(QStringLiteral("Anna"));
-    ASSERT_TRUE(UM::SaveProfile());
-    for (const char *file :
-         {"b.vlu", "A.VLU", ".h.vlu", "x.vlu.vlu", "notes.txt", "a:b.vlu", ".vlu", "b.vlu.tmp"})
-        writeFile(dir.filePath(QString::fromLatin1(file)), "x");
-    QDir(dir.path()).mkdir(QStringLiteral("d.vlu"));
-    UM::ListProfiles(dir.path() + "/");
-    EXPECT_EQ(UM::ProfileNames, QStringList({".h", "a", "anna", "b", "x.vlu"}));
-    EXPECT_EQ(UM::ProfilePath(QStringLiteral("x.vlu")), dir.filePath("x.vlu.vlu"));
-    EXPECT_TRUE(UM::ProfileExists(QStringLiteral("ANNA")));
-
-    logOff();
-    ASSERT_TRUE(UM::LoadProfile(Anna, Password));
-    EXPECT_EQ(Global::CurrentUserName, Anna);
-    ASSERT_TRUE(UM::SaveProfile());
-    EXPECT_FALSE(QFile::exists(profile(Anna))) << "saved over Anna.vlu, not beside it";
-}
-
 #ifdef Q_OS_UNIX
-
-TEST_F(ProfileStore, ProfilesAndAFolderMadeForThemAreTheirOwnersAlone)
-{
-    using TestSupport::fileMode;
-    const TestSupport::ScopedUmask usual(022);
-    const QString folder = dir.filePath("made/for/profiles");
-    UM::ListProfiles(folder);
-    logOn(Anna);
-    ASSERT_TRUE(UM::SaveProfile());
-    // A profile that an earlier build left readable by everyone.
-    writeFile(folder + "/bert.vlu", "x");
-    ASSERT_EQ(fileMode(folder + "/bert.vlu"), 0644);
-    logOn(QStringLiteral("bert"));
-    ASSERT_TRUE(UM::SaveProfile());
-
-    EXPECT_EQ(fileMode(dir.filePath("made")), 0700);
-    EXPECT_EQ(fileMode(folder), 0700);
-    EXPECT_EQ(fileMode(folder + "/anna.vlu"), 0600);
-    EXPECT_EQ(fileMode(folder + "/bert.vlu"), 0600);
-}
 
 namespace {
 
-// Caps the size of any file this process writes, as a nearly full disk would; returns the old cap.
-rlimit capFileSize(rlim_t bytes)
+// Caps the size of files this process writes, as a nearly full disk would; returns the old cap.
+rlim_t capFileSize(rlim_t bytes)
 {
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = bytes;
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t old = std::exchange(limit.rlim_cur, bytes);
     setrlimit(RLIMIT_FSIZE, &limit);
-    return saved;
+    return old;
 }
 
-// Runs in a child process, which the file size signal kills in the middle of writing.
+// In a child process, which the file size signal kills in the middle of writing.
 void crashWhileSaving()
 {
-    rlimit noCore{0, 0};
+    const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
     std::signal(SIGXFSZ, SIG_DFL);
     capFileSize(256);
@@ -354,35 +259,36 @@ void crashWhileSaving()
 
 } // namespace
 
-TEST_F(ProfileStore, AFullDiskOrACrashWhileSavingKeepsTheOldProfile)
+TEST_F(ProfileStore, ProfilesAreTheirOwnersAloneAndAFullDiskOrACrashKeepsTheOldOne)
 {
+    const TestSupport::ScopedUmask usual(022);
+    writeFile(profile(Anna), "x"); // readable by everyone, as earlier builds left it
     logOn(Anna);
     add(Saved[0]);
     ASSERT_TRUE(UM::SaveProfile());
+    EXPECT_EQ(TestSupport::fileMode(profile(Anna)), 0600);
     const QByteArray before = readFile(profile(Anna));
     for (int i = 0; i < 20; ++i)
         add(Saved[1]);
-    const auto expectOldProfile = [&] {
-        EXPECT_EQ(readFile(profile(Anna)), before);
-        UM::ListProfiles(dir.path());
-        EXPECT_EQ(UM::ProfileNames, QStringList{Anna});
-    };
 
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit usual = capFileSize(256);
+    const rlim_t cap = capFileSize(256);
     EXPECT_FALSE(UM::SaveProfile());
-    setrlimit(RLIMIT_FSIZE, &usual);
+    capFileSize(cap);
     std::signal(SIGXFSZ, oldHandler);
-    ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_TRUE(prompt.messages[0].contains(profile(Anna) + " was not saved"));
+    EXPECT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"anna.vlu"});
-    expectOldProfile();
+    EXPECT_EQ(readFile(profile(Anna)), before);
 
     EXPECT_EXIT(crashWhileSaving(), ::testing::KilledBySignal(SIGXFSZ), "");
-    expectOldProfile();
-    logOff();
-    ASSERT_TRUE(UM::LoadProfile(Anna, Password));
-    EXPECT_EQ(actions(), QStringList{Saved[0]});
+    EXPECT_EQ(readFile(profile(Anna)), before);
+    UM::ListProfiles(dir.path());
+    EXPECT_EQ(UM::ProfileNames, QStringList{Anna}) << "a half-written file is no profile";
+
+    UM::ListProfiles(dir.filePath("made/for"));
+    ASSERT_TRUE(UM::SaveProfile());
+    for (const char *made : {"made", "made/for"})
+        EXPECT_EQ(TestSupport::fileMode(dir.filePath(made)), 0700) << made;
 }
 
 #endif
