@@ -1,7 +1,7 @@
 #include "dialogs/cDialog.h"
 
-#include "dialogs/API.h"
 #include "core/Prompt.h"
+#include "dialogs/API.h"
 
 #include <QDir>
 

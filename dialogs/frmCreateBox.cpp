@@ -1,9 +1,9 @@
 #include "dialogs/frmCreateBox.h"
 
-#include "dialogs/API.h"
-#include "dialogs/cDialog.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
+#include "dialogs/API.h"
+#include "dialogs/cDialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

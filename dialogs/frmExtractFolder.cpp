@@ -1,7 +1,7 @@
 #include "dialogs/frmExtractFolder.h"
 
-#include "dialogs/API.h"
 #include "core/Global.h"
+#include "dialogs/API.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "engine/FileWriter.h"
 
-#include "engine/TargetFile.h"
 #include "core/VaulnixError.h"
+#include "engine/TargetFile.h"
 
 FileWriter::FileWriter()
     : worker(&FileWriter::run, this)

@@ -1,7 +1,7 @@
 #include "engine/TargetFile.h"
 
-#include "engine/FileSystem.h"
 #include "core/VaulnixError.h"
+#include "engine/FileSystem.h"
 
 #include <QFile>
 #include <QRandomGenerator>

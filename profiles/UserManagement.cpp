@@ -1,12 +1,12 @@
 #include "profiles/UserManagement.h"
 
 #include "actions/Actions.h"
+#include "core/Global.h"
+#include "core/Prompt.h"
 #include "engine/FileSystem.h"
 #include "profiles/ActionLine.h"
 #include "profiles/ProfileCipher.h"
 #include "profiles/ProfileLayout.h"
-#include "core/Global.h"
-#include "core/Prompt.h"
 
 #include <QDir>
 #include <QFile>

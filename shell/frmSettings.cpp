@@ -1,9 +1,9 @@
 #include "shell/frmSettings.h"
 
-#include "dialogs/API.h"
-#include "shell/AutostartEntry.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
+#include "dialogs/API.h"
+#include "shell/AutostartEntry.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
 #include "actions/Actions.h"
-#include "profiles/UserManagement.h"
 #include "core/Global.h"
+#include "profiles/UserManagement.h"
 
 #include <QDir>
 
