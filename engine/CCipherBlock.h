@@ -174,6 +174,10 @@ private:
     // Enciphers n bytes of data on their way into the box.
     void encipherInto(QFileDevice &box, char *data, qint64 n);
     void reportWritten(qint64 n, qint64 left, const PackedFile &file);
+    // Counts n more deciphered bytes and raises their progress event: against the whole box, or
+    // against the one file of a selective extraction.
+    void reportDeciphered(qint64 n, qint64 fileDone, qint64 left, qint64 size, bool wholeBox,
+                          const QString &shownName);
     void addPrefetched(const PackedFile &file, FilePrefetcher::Item item, QFileDevice &box);
     static VaulnixError changedWhilePacked(const PackedFile &file);
     void extractSmall(const QString &target, qint64 size, FileWriter &writer);
@@ -199,6 +203,8 @@ private:
     bool pipeChunks(qint64 size, const QString &BlockFile, ChunkPipeline::Reader read,
                     const std::function<void(const char *data, qint64 n, qint64 left)> &put);
     // Derives the key on another thread while messages are pumped here.
+    // Derives the key for Password on another thread; the keyed state is left alone.
+    static std::future<void> deriveKeyAhead(const QString &Password);
     void waitPumping(std::future<void> &ready);
     void prepareKeyPumping(const QString &Password);
 

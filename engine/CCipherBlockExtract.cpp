@@ -160,16 +160,25 @@ void CCipherBlock::extractSmall(const QString &target, qint64 size, FileWriter &
     requireOwnKey(readHandle->fileName());
     cipher.Cipher(data.constData(), size, data.data());
     writer.add(target, data);
-    if (size == 0)
-        return;
-    bytesDone += size;
-    rateBytes += size;
+    if (size > 0)
+        reportDeciphered(size, size, 0, size, true, target);
+}
+
+void CCipherBlock::reportDeciphered(qint64 n, qint64 fileDone, qint64 left, qint64 size,
+                                    bool wholeBox, const QString &shownName)
+{
+    bytesDone += n;
+    rateBytes += n;
     rateTick.StopTick();
     const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
     rateTick.StartTick();
     rateBytes = 0;
-    emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), 0, qint32(size),
-                        target);
+    if (wholeBox)
+        emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
+                            qint32(size), shownName);
+    else
+        emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left), qint32(size),
+                            shownName);
 }
 
 void CCipherBlock::ExtractToFile(const QString &FilePath, qint32 FileSize)
@@ -197,19 +206,8 @@ bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
         requireOwnKey(readHandle->fileName());
         cipher.Cipher(chunk.constData(), n, chunk.data());
         out.write(chunk.constData(), n);
-        bytesDone += n;
         fileDone += n;
-        rateBytes += n;
-        rateTick.StopTick();
-        const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
-        rateTick.StartTick();
-        rateBytes = 0;
-        if (wholeBox)
-            emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
-                                qint32(size), shownName);
-        else
-            emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
-                                qint32(size), shownName);
+        reportDeciphered(n, fileDone, left, size, wholeBox, shownName);
     }
     if (left != 0)
         return false; // a stopped file goes with out

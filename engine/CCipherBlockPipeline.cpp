@@ -83,24 +83,18 @@ bool CCipherBlock::decipherPiped(TargetFile &out, const QString &target, qint64 
     qint64 fileDone = 0;
     const auto put = [&](const char *data, qint64 n, qint64 left) {
         out.write(data, n);
-        bytesDone += n;
         fileDone += n;
-        rateBytes += n;
-        rateTick.StopTick();
-        const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
-        rateTick.StartTick();
-        rateBytes = 0;
-        if (wholeBox)
-            emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
-                                qint32(size), shownName);
-        else
-            emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left),
-                                qint32(size), shownName);
+        reportDeciphered(n, fileDone, left, size, wholeBox, shownName);
     };
     if (!pipeChunks(size, box.fileName(), read, put))
         return false; // a stopped file goes with out
     out.finish();
     return true;
+}
+
+std::future<void> CCipherBlock::deriveKeyAhead(const QString &Password)
+{
+    return std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
 }
 
 void CCipherBlock::waitPumping(std::future<void> &ready)
@@ -114,7 +108,6 @@ void CCipherBlock::prepareKeyPumping(const QString &Password)
 {
     if (!pumpMessages)
         return; // nobody to keep responsive: derive where it is used
-    auto ready =
-        std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
+    auto ready = deriveKeyAhead(Password);
     waitPumping(ready);
 }

@@ -39,8 +39,7 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
     rateBytes = 0;
     ClearOnExit clear{cipher};
     // The key is derived on another core while the folder is scanned.
-    auto keyReady =
-        std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
+    auto keyReady = deriveKeyAhead(Password);
 
     QString folder =
         QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(Path)).absoluteFilePath());
@@ -79,8 +78,7 @@ qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &Block
 {
     rateBytes = 0;
     ClearOnExit clear{cipher};
-    auto keyReady =
-        std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
+    auto keyReady = deriveKeyAhead(Password);
 
     rootPath.clear();
     dirCount = 0;
