@@ -37,7 +37,6 @@ protected:
     {
         ASSERT_TRUE(start());
         logOn(QStringLiteral("anna"), Password);
-        Global::DialogShred = 0; // the engine reads it: a run before may have left it set
         QByteArray data(5 * CCipherBlock::ChunkBytes + 123, Qt::Uninitialized);
         for (qsizetype i = 0; i < data.size(); ++i)
             data[i] = char((i * 131) >> 3);

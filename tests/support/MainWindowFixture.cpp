@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "ModalDriver.h"
 
 #include "actions/Actions.h"
 #include "core/Global.h"
@@ -11,10 +12,12 @@ MainWindowFixture::MainWindowFixture()
     QDir().mkpath(appPath());
     Global::StopRequested = 0;
     Global::DefaultFolder.clear();
+    Global::DialogShred = 0; // the engine reads it: a run before may have left it set
 }
 
 MainWindowFixture::~MainWindowFixture()
 {
+    cancelModalChecks();
     main.reset();
     Global::StopRequested = 0;
     Global::CurrentUserName.clear();

@@ -4,14 +4,23 @@
 
 #include <memory>
 
+namespace {
+int generation = 0;
+}
+
+void cancelModalChecks()
+{
+    ++generation;
+}
+
 void scheduleModalCheck(std::function<bool()> attempt)
 {
     // Retries from the event loop until the window is up; bounded so a missing window cannot
     // hang a test.
     auto tries = std::make_shared<int>(0);
     auto retry = std::make_shared<std::function<void()>>();
-    *retry = [attempt, tries, retry] {
-        if (attempt() || ++*tries > 1000)
+    *retry = [attempt, tries, retry, mine = generation] {
+        if (mine != generation || attempt() || ++*tries > 1000)
             return;
         QTimer::singleShot(0, *retry);
     };

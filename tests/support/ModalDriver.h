@@ -6,6 +6,8 @@
 #include <functional>
 
 void scheduleModalCheck(std::function<bool()> attempt);
+// Drops the checks still waiting for a window that never came, so they cannot act on a later one.
+void cancelModalChecks();
 
 // Acts on the next modal window as soon as it is shown, so tests can drive windows opened with
 // exec() without waiting. The action runs inside the window's own event loop.
