@@ -1,20 +1,73 @@
-#include "CliFixture.h"
+#include "cli/VaulnixCli.h"
+#include "TestSupport.h"
+#include "cli/CliArguments.h"
+#include "cli/Console.h"
+#include "core/Global.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+using TestSupport::writeFile;
 
 namespace {
 
-using Cli = CliFixture;
-
-struct Case
+// Captured streams and a scripted standard input, which at a terminal answers the prompts.
+class FakeConsole : public Console
 {
-    QStringList arguments; // run in the test's folder
-    QByteArray input;      // null: a terminal where nobody answers
-    int status;
-    QString shown = {}; // on standard output for 0, else in the one line on standard error
-    bool stop = false;  // Ctrl+C at the first data event
+public:
+    std::ostream &out() override { return output; }
+    std::ostream &err() override { return errors; }
+    bool inputIsTerminal() const override { return inputTerminal; }
+    bool errorIsTerminal() const override { return errorTerminal; }
+    QByteArray readInputLine(qsizetype maxBytes, bool &truncated) override
+    {
+        QByteArray line = input.left(input.indexOf('\n'));
+        input.remove(0, line.size() + 1);
+        truncated = line.size() > maxBytes;
+        line.truncate(maxBytes);
+        return line;
+    }
+    QByteArray readHiddenLine(const QString &, qsizetype maxBytes, bool &truncated) override
+    {
+        ++prompts;
+        return readInputLine(maxBytes, truncated);
+    }
+
+    bool inputTerminal = false, errorTerminal = false;
+    QByteArray input; // what standard input holds
+    int prompts = 0;
+    std::ostringstream output, errors;
+};
+
+class Cli : public ::testing::Test
+{
+protected:
+    static inline const QByteArray Password = "correct horse";
+
+    void TearDown() override { Global::StopRequested = 0; }
+
+    // A null input stands for a terminal at which nobody answers.
+    int run(const QStringList &arguments, const QByteArray &input = Password + '\n',
+            bool errorTerminal = false)
+    {
+        last = std::make_unique<FakeConsole>();
+        last->input = input;
+        last->inputTerminal = input.isNull();
+        last->errorTerminal = errorTerminal;
+        return VaulnixCli(*last, engine).run(arguments);
+    }
+    QString path(const QString &relative) const { return dir.filePath(relative); }
+    void write(const QString &name, const QByteArray &data) { writeFile(path(name), data); }
+
+    QTemporaryDir dir;
+    CCipherBlock engine;
+    std::unique_ptr<FakeConsole> last;
 };
 
 } // namespace
@@ -25,9 +78,7 @@ TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
     write("src/X/b.txt", "hello");
     write("evil/a\tb\x1b[2Jc", "1");
     write("bad/a\\b.txt", "a name no box can hold");
-    write("file", "x");
-    // Split at ";" this list would name "a" and "b.txt", both of which exist.
-    write("a", "other");
+    write("a", "other"); // split at ";" the list "a;b.txt" would name both of these
     write("b.txt", "other");
     write("a;b.txt", "mine");
     const QByteArray pw = Password + '\n', wrong = "wrong\n";
@@ -35,100 +86,136 @@ TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     const auto at = [](const char *name) { return QDir::current().absoluteFilePath(name); };
     const QString b = "box.vlx";
-    const QList<Case> cases = {
-        {{"--version"}, pw, 0, "vaulnix-cli"},
-        {{"--help"}, pw, 0, "--password-file"},
-        {{"create", b, "src/"}, pw, 0},
+    // Null input: nobody at the terminal answers. Status 3: Ctrl+C at the first data event.
+    const std::tuple<QStringList, QByteArray, int, QString> cases[] = {
+        {{"create", b, "src/"}, pw, 0, ""},
         {{"list", b}, pw, 0, "Box Name: src\n"},
-        {{"create", "n.vlx", "src", "--name", "Named"}, pw, 0},
-        {{"list", "n.vlx"}, pw, 0, "Box Name: Named\n"},
-        {{"create", "my.list.vlx", "--files", "src/a.txt"}, pw, 0},
+        {{"create", "my.list.vlx", "--files", "src/a.txt"}, pw, 0, ""},
         {{"list", "my.list.vlx"}, pw, 0, "Box Name: my.list\n"},
-        {{"create", "evil.vlx", "evil", "--name", "evil\nRoot Folder: x"}, pw, 0},
+        {{"create", "evil.vlx", "evil", "--name", "evil\nRoot Folder: x"}, pw, 0, ""},
         {{"list", "evil.vlx"}, pw, 0, "evil?Root Folder: x\nRoot Folder: evil\n1\t1\ta?b?[2Jc\n"},
         {{}, pw, 2, "--help"},
-        {{"extract", b, "out", "--only", "1", "--shred"}, pw, 2, "--shred"},
         {{"extract", b, "out", "--only", "1,5"}, pw, 2, "no file 5"},
-        {{"create", "new.vlx", "src"}, "\n", 2, "empty"},
-        {{"list", b}, wrong, 1, "wrong password"},
         {{"extract", b, "out", "--shred"}, wrong, 1, "wrong password"},
-        {{"extract", b, "out", "--only", "1"}, wrong, 1, "wrong password"},
         // Missing or unfit paths are found before a password is asked for.
         {{"create", "new.vlx", "gone"}, {}, 4, at("gone")},
-        {{"create", "new.vlx", "--files", "src/a.txt", "gone"}, {}, 4, at("gone")},
         {{"create", "new.vlx", "--files", "a;b.txt", "--shred"}, {}, 4, at("a;b.txt")},
-        {{"extract", "gone.vlx", "out"}, {}, 4, at("gone.vlx")},
-        {{"extract", b, "file"}, {}, 4, at("file")},
-        {{"list", "gone.vlx"}, {}, 4, at("gone.vlx")},
-        {{"list", "src"}, {}, 4, at("src")},
+        {{"extract", b, "a"}, {}, 4, at("a")},             // a file
         {{"create", "new.vlx", "bad"}, pw, 4, "a\\b.txt"}, // the engine's error
-        {{"create", "new.vlx", "src", "--shred"}, pw, 3, "stopped", true},
-        {{"extract", b, "part"}, pw, 3, "stopped", true},
-        {{"extract", b, "part", "--only", "2,1"}, pw, 3, "stopped", true},
+        {{"create", "new.vlx", "src", "--shred"}, pw, 3, "stopped"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        QMetaObject::Connection stop;
-        if (c.stop)
-            stop = QObject::connect(&engine, &CCipherBlock::CipherProgress, &engine,
-                                    [](auto &&...) { Global::StopRequested = 1; });
-        EXPECT_EQ(run(c.arguments, c.input), c.status);
-        QObject::disconnect(stop);
+    int expected = 0;
+    QObject::connect(&engine, &CCipherBlock::CipherProgress, &engine,
+                     [&expected](auto &&...) { Global::StopRequested = expected == 3; });
+    for (const auto &[arguments, input, status, shown] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        expected = status;
+        EXPECT_EQ(run(arguments, input), status);
         Global::StopRequested = 0;
-        const std::string out = console().output.str(), err = console().errors.str();
-        const std::string &text = c.status == 0 ? out : err;
-        EXPECT_NE(text.find(c.shown.toStdString()), std::string::npos) << text;
-        if (c.status != 0) { // a usage error adds where to find the usage
+        const std::string out = last->output.str(), err = last->errors.str();
+        const std::string &text = status == 0 ? out : err;
+        EXPECT_NE(text.find(shown.toStdString()), std::string::npos) << text;
+        if (status != 0) { // a usage error adds where to find the usage
             EXPECT_EQ(text.rfind("vaulnix-cli: ", 0), 0u);
-            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.status == 2 ? 2 : 1);
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), status == 2 ? 2 : 1);
         }
-        EXPECT_EQ(c.status == 0 ? err : out, "");
+        EXPECT_EQ(status == 0 ? err : out, "");
     }
     QDir::setCurrent(before);
     // Refused or stopped, nothing was made, shredded or extracted.
     EXPECT_FALSE(QFileInfo::exists(path("new.vlx")) || QFileInfo::exists(path("out")));
-    EXPECT_TRUE(QFileInfo::exists(path("a")) && QFileInfo::exists(path("src/a.txt")));
+    EXPECT_TRUE(QFileInfo::exists(path("a")) && QFileInfo::exists(path("src/a.txt")) &&
+                QFileInfo::exists(path(b)));
 }
 
-TEST_F(Cli, ANonAsciiPasswordFileRoundTripsAPrivateBox)
+TEST_F(Cli, ANonAsciiPasswordFileMakesAPrivateBox)
 {
-    const QString password = QStringLiteral("pässwörd✓");
+    const TestSupport::ScopedUmask usual(022);
+    const QString password = QStringLiteral("pässwörd✓"), box = path("box.vlx");
     write("pw", password.toUtf8() + "\n");
     write("near", QStringLiteral("pässwörd✗").toUtf8() + "\n");
-    write("src/a.txt", "abc");
-    write("src/X/b.txt", "hello");
-    const QString box = path("box.vlx");
-    const auto with = [this](QStringList arguments, const char *file) {
-        return arguments << "--password-file" << path(file);
-    };
-    {
-        const TestSupport::ScopedUmask usual(022);
-        EXPECT_EQ(run(with({"create", box, path("src"), "--shred"}, "pw")), 0);
-    }
+    write("src/b.txt", "hello");
+    EXPECT_EQ(run({"create", box, path("src"), "--password-file", path("pw")}), 0);
     EXPECT_EQ(TestSupport::fileMode(box), 0600);
-    EXPECT_FALSE(QFileInfo::exists(path("src"))); // --shred reached the engine
-    EXPECT_EQ(run(with({"extract", box, path("no")}, "near")), 1);
-    EXPECT_EQ(run(with({"extract", box, path("out"), "--only", "2"}, "pw")), 0);
-    EXPECT_EQ(TestSupport::readFile(path("out/x/b.txt")), "hello");
-    EXPECT_FALSE(QFileInfo::exists(path("out/a.txt")));
+    EXPECT_EQ(run({"list", box, "--password-file", path("near")}), 1);
     EXPECT_TRUE(Global::CurrentUserPassword.isEmpty()); // no password outlives its command
     EXPECT_EQ(engine.ViewBlock(box, password), 0);      // as the desktop program would take it
-    EXPECT_EQ(run(with({"extract", box, path("all"), "--shred"}, "pw")), 0);
-    EXPECT_EQ(TestSupport::readFile(path("all/a.txt")), "abc");
-    EXPECT_FALSE(QFileInfo::exists(box));
-    EXPECT_EQ(Global::DialogShred, 0);
 }
 
 TEST_F(Cli, ListPrintsEveryKnownAnswerBoxExactly)
 {
     const QJsonObject boxes = TestSupport::vectors()["boxes"].toObject();
     ASSERT_FALSE(boxes.isEmpty());
+    const QByteArray pw = TestSupport::VectorPassword.toUtf8() + '\n';
     for (auto it = boxes.begin(); it != boxes.end(); ++it) {
-        SCOPED_TRACE(it.key().toStdString());
-        EXPECT_EQ(run({"list", TestSupport::vectorPath(it.key() + ".vlx")},
-                      TestSupport::VectorPassword.toUtf8() + '\n'),
-                  0);
-        EXPECT_EQ(console().output.str(),
-                  it.value().toObject()["listing"].toString().toStdString());
+        EXPECT_EQ(run({"list", TestSupport::vectorPath(it.key() + ".vlx")}, pw), 0);
+        EXPECT_EQ(last->output.str(), it.value().toObject()["listing"].toString().toStdString())
+            << it.key().toStdString();
+    }
+}
+
+TEST_F(Cli, PasswordsComeFromAFileThenStandardInputThenAHiddenPrompt)
+{
+    // The password, or the exit status of the refusal (2: a usage error).
+    const auto obtain = [](FakeConsole &console, const std::optional<QString> &file, bool confirm) {
+        try {
+            return PasswordSource::obtain(console, file, confirm);
+        } catch (const CliError &error) {
+            return QString::number(int(error.status()));
+        }
+    };
+    // the password file (null: none), standard input, at a terminal, confirm, result, prompts
+    const std::tuple<QByteArray, QByteArray, bool, bool, QString, int> cases[] = {
+        {"s3cret\nnext\n", "stdin\n", false, true, "s3cret", 0},
+        {"s3cret", {}, false, false, "s3cret", 0},
+        {"  s3cret \n", {}, false, false, "  s3cret ", 0},
+        {QByteArray(PasswordSource::MaxBytes + 1, 'x'), {}, false, false, "2", 0},
+        {"\r\nsecond\n", {}, false, false, "2", 0},
+        {"p\xe4ss\n", {}, false, false, "2", 0}, // undecodable bytes would all give one key
+        {{}, "piped\r\nnext\n", false, true, "piped", 0},
+        {{}, "typed\ntyped\n", true, true, "typed", 2},
+        {{}, "typed\n", true, false, "typed", 1},
+        {{}, "typed\ntypo\n", true, true, "2", 2},
+    };
+    for (const auto &[file, input, terminal, confirm, expected, prompts] : cases) {
+        SCOPED_TRACE((file.left(12) + '|' + input).toStdString());
+        FakeConsole console;
+        console.input = input;
+        console.inputTerminal = terminal;
+        write("pw", file);
+        const std::optional<QString> from =
+            file.isNull() ? std::nullopt : std::optional(path("pw"));
+        EXPECT_EQ(obtain(console, from, confirm), expected);
+        EXPECT_EQ(console.prompts, prompts);
+    }
+    FakeConsole console;
+    EXPECT_EQ(obtain(console, path("missing"), false), QString::number(int(ExitStatus::Failed)));
+    console.inputTerminal = true;
+    console.input = "half";
+    Global::StopRequested = 1; // Ctrl+C at the prompt
+    EXPECT_EQ(obtain(console, std::nullopt, false), QString::number(int(ExitStatus::Stopped)));
+}
+
+TEST_F(Cli, ProgressShowsOneShortLineOnATerminalUnlessQuiet)
+{
+    write("src/big.bin", QByteArray(400000, 'x'));
+    write("src/" + QString(150, 'n') + "\n\x1b[31m.txt", "s");
+    const QString box = path("box.vlx");
+    const std::tuple<QStringList, bool, bool> cases[] = {
+        {{"create", box, path("src")}, true, true},
+        {{"extract", box, path("out"), "--quiet"}, true, false},
+        {{"extract", box, path("out")}, false, false},
+    };
+    for (const auto &[arguments, terminal, shown] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        EXPECT_EQ(run(arguments, Password + '\n', terminal), 0);
+        const QString err = QString::fromStdString(last->errors.str());
+        EXPECT_EQ(err.contains("100%"), shown);
+        EXPECT_TRUE(!shown || err.endsWith("\r\033[K")); // the line is cleared at the end
+        for (const QString &line : err.split("\r\033[K")) {
+            EXPECT_LE(line.size(), ProgressDisplay::Width);
+            EXPECT_FALSE(line.contains('\n') || line.contains('\x1b')) << line.toStdString();
+        }
+        EXPECT_EQ(last->output.str(), "");
     }
 }

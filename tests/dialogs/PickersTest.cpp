@@ -4,15 +4,12 @@
 
 #include <gtest/gtest.h>
 
-TEST(Pickers, OpenAnswersTheTrimmedChoiceOrTheProposal)
+TEST(Pickers, OpenAnswersTheTrimmedChoice)
 {
     RecordingPrompt prompt;
-    prompt.pickerPaths = {" /boxes/open.vlx ", QString()};
+    prompt.pickerPaths = {" /boxes/open.vlx "};
     QString name;
     EXPECT_EQ(cDialog().GetOpenName(name, "/boxes/", "Open Box", API::BoxFilter),
               "/boxes/open.vlx");
     EXPECT_EQ(name, "open.vlx");
-    EXPECT_EQ(cDialog().GetOpenName(name, "/boxes/", "Open Box", API::BoxFilter, "proposed.vlx"),
-              "proposed.vlx");
-    EXPECT_EQ(name, "");
 }
