@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
@@ -217,5 +218,21 @@ TEST_F(Cli, ProgressShowsOneShortLineOnATerminalUnlessQuiet)
             EXPECT_FALSE(line.contains('\n') || line.contains('\x1b')) << line.toStdString();
         }
         EXPECT_EQ(last->output.str(), "");
+    }
+}
+
+TEST(InterruptGuard, CtrlCAndSigtermOnlySetTheStopFlagWhileInstalled)
+{
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        const auto original = std::signal(signalNumber, SIG_IGN);
+        std::signal(signalNumber, original);
+        Global::StopRequested = 0;
+        {
+            InterruptGuard guard;
+            std::raise(signalNumber);
+            EXPECT_EQ(Global::StopRequested, 1);
+        }
+        Global::StopRequested = 0;
+        EXPECT_EQ(std::signal(signalNumber, original), original) << "restored with the guard";
     }
 }
