@@ -37,12 +37,6 @@ struct BoxBuilder
     {
         return ConvLong::LongToStr(qint32(block.size()));
     }
-    QByteArray plainHeader() const
-    {
-        const QByteArray dirs = plainDirectoryBlock(), table = plainFileTable();
-        return "$" + QByteArray(1, char(name.size())) + name + lengthAnd(dirs) + dirs +
-               lengthAnd(table) + table;
-    }
     // The box under password, from the given (possibly damaged) plain blocks or its own.
     QByteArray build(const QString &password) const
     {

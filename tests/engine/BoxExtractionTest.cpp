@@ -56,19 +56,6 @@ TEST_F(BoxExtraction, UnpacksAFolderBoxOverOlderFilesAndLeavesOthersPartFilesAlo
     EXPECT_TRUE(QFileInfo(path("e-out")).isDir());
 }
 
-TEST_F(BoxExtraction, WrongPasswordOrMissingBoxCreatesNothing)
-{
-    const QString box = packDocs();
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
-    EXPECT_EQ(prompt.messages, QStringList{CCipherBlock::HeaderMessage});
-    // A missing box is reported as missing, by name, not as a wrong password.
-    EXPECT_TRUE(refusal([&] {
-                    engine.ExtractBlock(path("gone.vlx"), path("out"), Password);
-                }).contains(path("gone.vlx")));
-    EXPECT_EQ(prompt.messages.size(), 1);
-    EXPECT_FALSE(exists("out"));
-}
-
 TEST_F(BoxExtraction, AStopKeepsOlderFilesLeavesNoPartOfANewOneAndShredsNothing)
 {
     const QString box = packDocs();
@@ -99,9 +86,16 @@ TEST_F(BoxExtraction, AStopKeepsOlderFilesLeavesNoPartOfANewOneAndShredsNothing)
               QStringList{QStringLiteral("ShredFile 1/1 docs.vlx 0/%1").arg(size)});
 }
 
-TEST_F(BoxExtraction, ErrorsEndTheExtractionWithEveryHandleClosedAndTheBoxKept)
+TEST_F(BoxExtraction, WrongPasswordsAndErrorsEndTheExtractionWithEveryHandleClosedAndTheBoxKept)
 {
     const QString box = packDocs();
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
+    EXPECT_EQ(prompt.messages, QStringList{CCipherBlock::HeaderMessage});
+    EXPECT_FALSE(exists("out"));
+    // A missing box is reported as missing, by name, not as a wrong password.
+    EXPECT_TRUE(refusal([&] {
+                    engine.ExtractBlock(path("gone.vlx"), path("out"), Password);
+                }).contains(path("gone.vlx")));
     Global::DialogShred = 1;
     QDir().mkpath(path("out/x/b.txt")); // a folder where a file must go
     const qsizetype before = openHandles();

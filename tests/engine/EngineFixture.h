@@ -38,9 +38,8 @@ protected:
                                               .arg(size);
                          });
         QObject::connect(&engine, &CCipherBlock::CipherProgress,
-                         [=, this](qint32 rate, qint32 done, qint32 total, qint32 left, qint32 size,
+                         [=, this](qint32, qint32 done, qint32 total, qint32 left, qint32 size,
                                    const QString &f) {
-                             log.rates << rate;
                              log.lines << QStringLiteral("CipherProgress %1/%2 %3/%4 %5")
                                               .arg(done)
                                               .arg(total)
@@ -103,6 +102,5 @@ protected:
     {
         QStringList named(const QString &kind) const { return lines.filter(kind); }
         QStringList lines;
-        QList<qint32> rates;
     } log;
 };

@@ -32,20 +32,3 @@ TEST_F(FolderScan, ListsOwnFilesPatternByPatternBeforeSubfoldersAndPatternsMatch
     EXPECT_EQ(engine.GetDirectories(path("S"), 2, true),
               (QStringList{path("S/.hiddendir"), path("S/sub"), path("S/zsub")}));
 }
-
-TEST_F(FolderScan, CreatesFoldersOnTheWayAndAStopEndsTheScanAtOnce)
-{
-    CCipherBlock::CreateAllFolders(path("x/y/box.vlx"));
-    EXPECT_TRUE(QFileInfo(path("x/y")).isDir());
-    EXPECT_FALSE(exists("x/y/box.vlx"));
-    make("file", "");
-    EXPECT_THROW(CCipherBlock::CreateAllFolders(path("file/inner/deeper/")), VaulnixError);
-    for (int i = 0; i < 20; ++i)
-        make(QStringLiteral("Stop/f%1.txt").arg(i), "");
-    int seen = 0;
-    engine.setPump([&] {
-        if (++seen == 5)
-            Global::StopRequested = 1;
-    });
-    EXPECT_EQ(engine.GetAllFiles(path("Stop"), "*.*", true).size(), 5);
-}
