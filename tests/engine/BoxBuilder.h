@@ -33,23 +33,21 @@ struct BoxBuilder
                          ConvLong::LongToStr(qint32(r.data.size())) + r.name;
         return table.join(QByteArray(4, '\xff'));
     }
-    static QByteArray lengthAnd(const QByteArray &block)
+    static QByteArray length(const QByteArray &block)
     {
         return ConvLong::LongToStr(qint32(block.size()));
     }
     // The box under password, from the given (possibly damaged) plain blocks or its own.
-    QByteArray build(const QString &password) const
+    QByteArray build(const QString &password, QByteArray dirs = {}, QByteArray table = {}) const
     {
-        return build(password, plainDirectoryBlock(), plainFileTable());
-    }
-    QByteArray build(const QString &password, const QByteArray &dirs, const QByteArray &table) const
-    {
+        dirs = dirs.isEmpty() ? plainDirectoryBlock() : dirs;
+        table = table.isEmpty() ? plainFileTable() : table;
         CCipher cipher;
         cipher.Initilize(password, 0);
         // One stream runs through the header, so the pieces are enciphered in order.
         QByteArray box = cipher.Cipher("$") + char(name.size());
-        box += cipher.Cipher(name) + lengthAnd(dirs);
-        box += cipher.Cipher(dirs) + lengthAnd(table);
+        box += cipher.Cipher(name) + length(dirs);
+        box += cipher.Cipher(dirs) + length(table);
         box += cipher.Cipher(table);
         for (const Record &r : records) {
             cipher.Initilize(password, 0);

@@ -28,36 +28,24 @@ TEST_F(BoxWriter, RaisesTheEventsInOrderAndShredsOnlyWhenTheOptionIsOne)
     make("F/a.txt", "aa");
     make("F/b.txt", "");
     make("F/sub/c.txt", QByteArray(CCipherBlock::ChunkBytes + 5, 'c'));
+    make("F/kept/.hidden", "stays");
     for (const qint16 option : {0, 2, -1}) { // the shred argument is not consulted
         Global::DialogShred = option;
         ASSERT_EQ(engine.CreateBlock(path("f.vlx"), "F", Password, path("F"), 1),
                   CCipherBlock::Written);
-        EXPECT_EQ(tree("F").size(), 3) << option;
+        EXPECT_EQ(tree("F").size(), 4) << option;
     }
     log.lines.clear();
     Global::DialogShred = 1;
     ASSERT_EQ(engine.CreateBlock(path("f.vlx"), "F", Password, path("F"), 0),
               CCipherBlock::Written);
-    EXPECT_EQ(
-        log.lines,
-        (QStringList{"AddingToBlock a.txt", "AddingToBlock b.txt", "AddingToBlock c.txt",
-                     "CreatingBlock", "BuildingHeader 1/3", "BuildingHeader 2/3",
-                     "BuildingHeader 3/3", "CreatingFileBlock", "CipherProgress 2/131079 0/2 a.txt",
-                     "CipherProgress 131074/131079 5/131077 c.txt",
-                     "CipherProgress 131079/131079 0/131077 c.txt", "ShredFile 1/3 a.txt 0/2",
-                     "ShredFile 3/3 c.txt 0/131077", "RemoveDirectory"}));
-    EXPECT_FALSE(exists("F")) << "emptied folders are removed";
-
-    const qint64 mib = CCipherBlock::ShredBytes;
-    make("P/big.bin", QByteArray(mib * 5 / 2, 'x'));
-    make("P/kept/.hidden", "stays");
-    make("P/kept/gone.txt", "g");
-    ASSERT_EQ(engine.CreateBlock(path("p.vlx"), "P", Password, path("P"), 0),
-              CCipherBlock::Written);
-    const QString shred = "ShredFile 1/2 big.bin %1/" + QString::number(mib * 5 / 2);
-    EXPECT_EQ(log.named("ShredFile 1/2"),
-              (QStringList{shred.arg(mib * 3 / 2), shred.arg(mib / 2), shred.arg(0)}));
-    EXPECT_EQ(tree("P"), QStringList{"kept/.hidden"}) << "a folder that is not empty stays";
+    EXPECT_EQ(log.lines, (QStringList{"AddingToBlock a.txt", "AddingToBlock b.txt",
+                                      "AddingToBlock c.txt", "CipherProgress 2/131079 0/2 a.txt",
+                                      "CipherProgress 131074/131079 5/131077 c.txt",
+                                      "CipherProgress 131079/131079 0/131077 c.txt",
+                                      "ShredFile 1/3 a.txt 0/2", "ShredFile 3/3 c.txt 0/131077"}));
+    EXPECT_EQ(tree("F"), QStringList{"kept/.hidden"}) << "a folder that is not empty stays";
+    EXPECT_FALSE(exists("F/sub")) << "emptied folders are removed";
 }
 
 TEST_F(BoxWriter, AStopAChangeOrABoxThatDoesNotReadBackEqualLeavesTheOldBoxAndEverySource)

