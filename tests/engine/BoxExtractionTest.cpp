@@ -1,14 +1,13 @@
 #include "EngineFixture.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 namespace {
 
 class BoxExtraction : public EngineFixture
 {
 protected:
-    // A folder box of four files in nested folders, one empty and one of two chunks.
+    // Four files in nested folders, one empty and one of two chunks.
     QString packDocs()
     {
         make("Docs/a.txt", "abc");
@@ -33,22 +32,18 @@ TEST_F(BoxExtraction, UnpacksAFolderBoxOverOlderFilesAndLeavesOthersPartFilesAlo
     ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(tree("out"), (QStringList{"a.txt", "a.txt.vaulnix-part", "x/b.txt", "x/y/empty.bin",
                                         "z/w/c.txt"}));
-    EXPECT_EQ(read("out/a.txt"), "abc");
-    EXPECT_EQ(read("out/x/b.txt"), "hello");
+    EXPECT_EQ(read("out/a.txt") + read("out/x/b.txt"), "abchello");
     EXPECT_EQ(read("out/z/w/c.txt"), read("Docs/Z/W/c.txt"));
     EXPECT_EQ(read("out/a.txt.vaulnix-part"), "someone else's file");
-    EXPECT_EQ(engine.RootPath(), path("out") + "/");
     EXPECT_EQ(log.lines,
               (QStringList{"CipherProgress 3/131081 0/3 a.txt", "CipherProgress 8/131081 0/5 b.txt",
                            "CipherProgress 131080/131081 1/131073 c.txt",
                            "CipherProgress 131081/131081 0/131073 c.txt"}));
-    EXPECT_TRUE(prompt.messages.isEmpty());
-    EXPECT_TRUE(exists("docs.vlx"));
 
-    // A file-list box unpacks flat, and an empty box still makes its folder.
+    // A file-list box unpacks flat, skipping empty items, and an empty box still makes its folder.
     const QString a = make("one/a.txt", "a");
     const QString b = make("two/b.txt", "b");
-    ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "list", Password, a + ";" + b, 0),
+    ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "list", Password, a + ";;" + b + ";", 0),
               CCipherBlock::Written);
     ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("flat/deeper"), Password),
               CCipherBlock::Extracted);
@@ -58,21 +53,6 @@ TEST_F(BoxExtraction, UnpacksAFolderBoxOverOlderFilesAndLeavesOthersPartFilesAlo
               CCipherBlock::Written);
     ASSERT_EQ(engine.ExtractBlock(path("e.vlx"), path("e-out"), Password), CCipherBlock::Extracted);
     EXPECT_TRUE(QFileInfo(path("e-out")).isDir());
-}
-
-TEST_F(BoxExtraction, WrongPasswordOrMissingBoxCreatesNothing)
-{
-    const QString box = packDocs();
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
-    EXPECT_EQ(engine.DynamicExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
-    EXPECT_EQ(prompt.messages, QStringList(2, CCipherBlock::HeaderMessage));
-    // A missing box is reported as missing, by name, not as a wrong password.
-    EXPECT_TRUE(refusal([&] {
-                    engine.ExtractBlock(path("gone.vlx"), path("out"), Password);
-                }).contains(path("gone.vlx")));
-    refusal([&] { engine.DynamicExtractBlock(path("gone.vlx"), path("out"), Password); });
-    EXPECT_EQ(prompt.messages.size(), 2);
-    EXPECT_FALSE(exists("out"));
 }
 
 TEST_F(BoxExtraction, AStopKeepsOlderFilesLeavesNoPartOfANewOneAndShredsNothing)
@@ -86,30 +66,35 @@ TEST_F(BoxExtraction, AStopKeepsOlderFilesLeavesNoPartOfANewOneAndShredsNothing)
         if (++chunks == 3) // the first of c.txt's two chunks
             Global::StopRequested = 1;
     });
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
-    EXPECT_EQ(read("out/z/w/c.txt"), "the older c");
-    EXPECT_EQ(tree("out"), docs);
-    EXPECT_TRUE(exists("docs.vlx"));
-
-    Global::StopRequested = 0;
-    QDir(path("out")).removeRecursively();
-    chunks = 0;
-    EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
-    EXPECT_EQ(tree("out"), docs.mid(0, 3)) << "no cut-short c.txt";
-    EXPECT_TRUE(exists("docs.vlx"));
-
+    for (const QStringList &left : {docs, docs.mid(0, 3)}) { // over an older c.txt, then none
+        Global::StopRequested = 0;
+        chunks = 0;
+        EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
+        EXPECT_EQ(tree("out"), left);
+        EXPECT_TRUE(exists("docs.vlx"));
+        if (left.size() == 4) {
+            EXPECT_EQ(read("out/z/w/c.txt"), "the older c");
+        }
+        QDir(path("out")).removeRecursively();
+    }
     QObject::disconnect(stopper);
     Global::StopRequested = 0;
-    log.lines.clear();
     ASSERT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::Extracted);
     EXPECT_FALSE(exists("docs.vlx"));
     EXPECT_EQ(log.named("ShredFile"),
               QStringList{QStringLiteral("ShredFile 1/1 docs.vlx 0/%1").arg(size)});
 }
 
-TEST_F(BoxExtraction, ErrorsEndTheExtractionWithEveryHandleClosedAndTheBoxKept)
+TEST_F(BoxExtraction, WrongPasswordsAndErrorsEndTheExtractionWithEveryHandleClosedAndTheBoxKept)
 {
     const QString box = packDocs();
+    EXPECT_EQ(engine.ExtractBlock(box, path("out"), "wrong"), CCipherBlock::BadHeader);
+    EXPECT_EQ(prompt.messages, QStringList{CCipherBlock::HeaderMessage});
+    EXPECT_FALSE(exists("out"));
+    // A missing box is reported as missing, by name, not as a wrong password.
+    EXPECT_TRUE(refusal([&] {
+                    engine.ExtractBlock(path("gone.vlx"), path("out"), Password);
+                }).contains(path("gone.vlx")));
     Global::DialogShred = 1;
     QDir().mkpath(path("out/x/b.txt")); // a folder where a file must go
     const qsizetype before = openHandles();
@@ -126,64 +111,12 @@ TEST_F(BoxExtraction, ErrorsEndTheExtractionWithEveryHandleClosedAndTheBoxKept)
     Global::DialogShred = 1;
     const QByteArray self = read("self.vlx");
     refusal([&] { engine.ExtractBlock(path("self.vlx"), tmp.path(), Password); });
-    EXPECT_EQ(read("self.vlx"), self);
     EXPECT_FALSE(exists("other.txt")) << "refused before anything is written";
     ASSERT_EQ(engine.DynamicExtractBlock(path("self.vlx"), tmp.path(), Password),
               CCipherBlock::Read);
-    engine.DynamicExtractToFile(1, tmp.path());
     refusal([&] { engine.DynamicExtractToFile(2, tmp.path()); });
     engine.DynamicClose();
     EXPECT_EQ(read("self.vlx"), self);
-}
-
-TEST_F(BoxExtraction, SelectiveExtractionWritesOnlyTheChosenRecords)
-{
-    const QString box = packDocs();
-    ASSERT_EQ(engine.DynamicExtractBlock(box, path("pick"), Password), CCipherBlock::Read);
-    for (const qint32 index : {1, 3, 4}) {
-        engine.DynamicExtractToFile(index, path("pick"));
-        EXPECT_TRUE(engine.LastFileComplete()) << index;
-    }
-    refusal([&] { engine.DynamicExtractToFile(5, path("pick")); });
-    EXPECT_EQ(tree("pick"), (QStringList{"a.txt", "x/y/empty.bin", "z/w/c.txt"}));
-    EXPECT_EQ(read("pick/z/w/c.txt"), read("Docs/Z/W/c.txt"));
-    EXPECT_EQ(log.lines, (QStringList{"CipherProgress 3/3 0/3 a.txt",
-                                      "CipherProgress 131072/131073 1/131073 c.txt",
-                                      "CipherProgress 131073/131073 0/131073 c.txt"}));
-
-    QObject::connect(&engine, &CCipherBlock::CipherProgress,
-                     [&] { Global::StopRequested = 1; }); // the first of c.txt's two chunks
-    engine.DynamicExtractToFile(4, path("cut"));
-    EXPECT_FALSE(engine.LastFileComplete());
-    engine.DynamicExtractToFile(2, path("cut"));
-    EXPECT_FALSE(engine.LastFileComplete()) << "nothing is extracted while stopping";
-    EXPECT_EQ(tree("cut"), QStringList());
-    engine.DynamicClose();
-    Global::StopRequested = 0;
-    refusal([&] { engine.DynamicExtractToFile(1, path("pick")); }); // closed
-}
-
-TEST_F(BoxExtraction, ATreeOfThousandsOfFilesRoundTrips)
-{
-    QRandomGenerator random(42);
-    const qint64 chunk = CCipherBlock::ChunkBytes;
-    const qint64 boundary[] = {0, 1, chunk - 1, chunk, chunk + 1, 2 * chunk, 2 * chunk + 63};
-    for (int i = 0; i < 3000; ++i) {
-        const qint64 size = i % 100 < 7 ? boundary[i % 100] : random.bounded(300);
-        QByteArray data(size, Qt::Uninitialized);
-        for (qint64 k = 0; k < size; ++k)
-            data[k] = char(random.bounded(256));
-        make(QStringLiteral("Big/d%1/s%2/f%3.bin").arg(i % 37).arg(i % 5).arg(i), data);
-    }
-    ASSERT_EQ(engine.CreateBlock(path("big.vlx"), "Big", Password, path("Big"), 0),
-              CCipherBlock::Written);
-    ASSERT_EQ(engine.ExtractBlock(path("big.vlx"), path("back"), Password),
-              CCipherBlock::Extracted);
-    const QStringList files = tree("Big");
-    ASSERT_EQ(files.size(), 3000);
-    ASSERT_EQ(tree("back"), files);
-    for (const QString &file : files)
-        ASSERT_EQ(read("back/" + file), read("Big/" + file)) << file.toStdString();
 }
 
 TEST_F(BoxExtraction, NeverWritesThroughALinkedFolder)
@@ -196,17 +129,12 @@ TEST_F(BoxExtraction, NeverWritesThroughALinkedFolder)
     Global::DialogShred = 1;
     EXPECT_TRUE(
         refusal([&] { engine.ExtractBlock(box, path("out"), Password); }).contains(path("out/x")));
-    EXPECT_EQ(tree("elsewhere"), QStringList{"keep.txt"});
     EXPECT_TRUE(exists("docs.vlx")) << "not extracted completely, so not shredded";
-    Global::DialogShred = 0;
-
     ASSERT_EQ(engine.DynamicExtractBlock(box, path("out"), Password), CCipherBlock::Read);
     for (qint32 index : {2, 3, 4})
         refusal([&] { engine.DynamicExtractToFile(index, path("out")); });
-    engine.DynamicExtractToFile(1, path("out"));
     engine.DynamicClose();
     EXPECT_EQ(tree("elsewhere"), QStringList{"keep.txt"});
-    EXPECT_EQ(read("out/a.txt"), "abc");
 
     // The extraction folder itself was chosen by the user and may be a link.
     QDir().mkpath(path("real"));

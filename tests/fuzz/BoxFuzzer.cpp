@@ -1,10 +1,8 @@
-// libFuzzer target: the input is a box file. It is listed, extracted file by file and
-// extracted whole with shredding asked for, under the password of the known-answer boxes.
-// Any crash, sanitizer report, file outside the extraction folders, or broken promise of the
-// reader (a box accepted by one operation and refused by another, a box shredded after an
-// incomplete extraction) ends the run with the input saved.
+// libFuzzer target: the input is a box file. It is listed, extracted file by file and extracted
+// whole with shredding asked for. Any crash, sanitizer report, file outside the extraction
+// folders, box accepted by one operation and refused by another, or box shredded after an
+// incomplete extraction ends the run with the input saved.
 
-#include "BoxPlainText.h"
 #include "cli/BoxListing.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
@@ -13,11 +11,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <cstdio>
-#include <cstdlib>
+#include <vector>
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t *data, size_t size, size_t maxSize);
 
@@ -37,30 +33,15 @@ public:
     std::abort();
 }
 
-// The one folder the target may touch: the box file and two extraction folders. After each
-// input it must hold nothing else.
+// The one folder the target may touch: the box and two extraction folders.
 struct Workspace
 {
-    Workspace()
-        : dir(QDir::tempPath() + QStringLiteral("/vaulnix-fuzz-XXXXXX"))
-        , box(dir.filePath(QStringLiteral("box.vlx")))
-        , whole(dir.filePath(QStringLiteral("whole")))
-        , selection(dir.filePath(QStringLiteral("selection")))
-    {
-        if (!dir.isValid())
-            fail(QStringLiteral("cannot make a workspace in %1").arg(QDir::tempPath()));
-    }
+    QTemporaryDir dir{QDir::tempPath() + "/vaulnix-fuzz-XXXXXX"};
+    QString box = dir.filePath("box.vlx");
+    QString whole = dir.filePath("whole");         // the whole box
+    QString selection = dir.filePath("selection"); // one file at a time
 
-    void writeBox(const uint8_t *data, size_t size) const
-    {
-        QFile file(box);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
-            fail(QStringLiteral("cannot write %1").arg(box));
-    }
-
-    // Fails, naming the intruder, when anything but the box and the two folders is there;
-    // then empties the workspace for the next input.
+    // Fails, naming the intruder, when anything else is there; then empties the folders.
     void checkAndClear() const
     {
         for (const QFileInfo &entry : QDir(dir.path())
@@ -71,21 +52,18 @@ struct Workspace
                               (path == box ? entry.isFile()
                                            : (path == whole || path == selection) && entry.isDir());
             if (!ours)
-                fail(QStringLiteral("%1 was written outside the extraction folders").arg(path));
+                fail(path + " was written outside the extraction folders");
             if (path != box && !QDir(path).removeRecursively())
-                fail(QStringLiteral("cannot clear %1").arg(path));
+                fail("cannot clear " + path);
         }
     }
-
-    QTemporaryDir dir;
-    QString box;
-    QString whole;     // extraction of the whole box
-    QString selection; // one file at a time
 };
 
 Workspace &workspace()
 {
     static Workspace instance;
+    if (!instance.dir.isValid())
+        fail("no workspace in " + QDir::tempPath());
     return instance;
 }
 
@@ -104,18 +82,82 @@ const QByteArray &keystream(size_t size)
 // Every path the box names must stay below the folder it is extracted into.
 void checkTargets(const CCipherBlock &engine, const QString &folder)
 {
-    const QString inside = folder + QLatin1Char('/');
+    const QString inside = folder + '/';
     const BoxRecords records = BoxRecords::of(engine);
     for (const BoxRecords::Record &record : records.records()) {
         if (!QDir::cleanPath(inside + record.relativePath).startsWith(inside))
             fail("a record points outside the extraction folder");
     }
-    const QStringList &entries = engine.Directories();
-    for (qsizetype k = 1; k < entries.size(); ++k) {
-        QString entry = entries.at(k);
-        entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        if (!QDir::cleanPath(inside + entry).startsWith(inside))
+    for (qsizetype k = 1; k < engine.Directories().size(); ++k) {
+        if (!QDir::cleanPath(inside + QString(engine.Directories().at(k)).replace('\\', '/'))
+                 .startsWith(inside))
             fail("a directory entry points outside the extraction folder");
+    }
+}
+
+uint64_t be32(const uint8_t *p)
+{
+    return uint64_t(p[0]) << 24 | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 8 | uint64_t(p[3]);
+}
+
+// The data sizes of a plain file table, as far as it can be read.
+std::vector<uint64_t> recordSizes(const uint8_t *table, size_t n)
+{
+    std::vector<uint64_t> sizes;
+    for (size_t start = 0;;) {
+        size_t end = start;
+        while (end + 4 <= n && be32(table + end) != 0xffffffff)
+            ++end;
+        end = end + 4 > n ? n : end;
+        sizes.push_back(end - start >= 6 ? be32(table + start + 2) : 0);
+        if (end >= n)
+            return sizes;
+        start = end + 4;
+    }
+}
+
+// Turns a box into its plain form and back in place, so that names, tables and lengths are
+// mutated instead of ciphertext. The walk follows the plain length fields and the plain file
+// table, which both directions see alike, so toggling twice gives any input back.
+void toggle(uint8_t *data, size_t size, const QByteArray &stream, bool toPlain)
+{
+    size_t pos = 0;
+    const auto cipher = [&](uint64_t n, size_t &at) {
+        n = std::min<uint64_t>(n, size - pos);
+        for (size_t i = 0; i < n; ++i, ++at)
+            data[pos + i] ^= at < size_t(stream.size()) ? uint8_t(stream[qsizetype(at)]) : 0;
+        pos += n;
+    };
+    const auto length = [&](uint64_t &value) {
+        if (size - pos < 4)
+            return false;
+        value = be32(data + pos);
+        pos += 4;
+        return true;
+    };
+    size_t header = 0;
+    cipher(1, header); // marker
+    if (pos == size)
+        return;
+    cipher(data[pos++], header); // the name after its length byte
+    uint64_t d = 0, f = 0;
+    if (!length(d))
+        return;
+    cipher(d, header);
+    if (!length(f))
+        return;
+    const size_t tableStart = pos, tableLength = std::min<uint64_t>(f, size - pos);
+    std::vector<uint64_t> sizes;
+    if (!toPlain)
+        sizes = recordSizes(data + tableStart, tableLength);
+    cipher(tableLength, header);
+    if (toPlain)
+        sizes = recordSizes(data + tableStart, tableLength);
+    if (f > tableLength || tableLength == 0)
+        return;
+    for (const uint64_t n : sizes) {
+        size_t fresh = 0; // every file block is keyed afresh
+        cipher(n, fresh);
     }
 }
 
@@ -126,16 +168,18 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static SilentPrompt prompt;
     Prompt::install(&prompt);
     workspace();
-    keystream(65536);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const Workspace &w = workspace();
-    w.writeBox(data, size);
+    QFile file(w.box);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+        fail("cannot write " + w.box);
+    file.close();
     Global::StopRequested = 0;
-    Global::DialogShred = 0;
     Global::CurrentUserPassword = Password;
 
     CCipherBlock engine;
@@ -144,21 +188,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkTargets(engine, w.whole);
         (void)BoxListing::format(engine);
     }
-
-    qint16 opened = -1;
+    qint16 opened = -1, extracted = -1;
     try {
         opened = engine.DynamicExtractBlock(w.box, w.selection, Password);
-        if (opened == CCipherBlock::Read) {
-            for (qint32 i = 1; i <= engine.Files().size(); ++i)
-                engine.DynamicExtractToFile(i, w.selection);
-        }
+        for (qint32 i = 1; opened == CCipherBlock::Read && i <= engine.Files().size(); ++i)
+            engine.DynamicExtractToFile(i, w.selection);
     } catch (const VaulnixError &) {
         // a name the file system refuses, a file where a folder must go: reported, not fatal
     }
     engine.DynamicClose();
-
     Global::DialogShred = 1;
-    qint16 extracted = -1;
     try {
         extracted = engine.ExtractBlock(w.box, w.whole, Password);
     } catch (const VaulnixError &) {
@@ -187,8 +226,8 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t max
     if (seed % 4 == 0)
         return LLVMFuzzerMutate(data, size, maxSize);
     const QByteArray &stream = keystream(maxSize);
-    BoxPlainText::toggle(data, size, stream, true);
+    toggle(data, size, stream, true);
     const size_t mutated = LLVMFuzzerMutate(data, size, maxSize);
-    BoxPlainText::toggle(data, mutated, stream, false);
+    toggle(data, mutated, stream, false);
     return mutated;
 }
