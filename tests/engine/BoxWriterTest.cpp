@@ -39,11 +39,14 @@ TEST_F(BoxWriter, RaisesTheEventsInOrderAndShredsOnlyWhenTheOptionIsOne)
     Global::DialogShred = 1;
     ASSERT_EQ(engine.CreateBlock(path("f.vlx"), "F", Password, path("F"), 0),
               CCipherBlock::Written);
-    EXPECT_EQ(log.lines, (QStringList{"AddingToBlock a.txt", "AddingToBlock b.txt",
-                                      "AddingToBlock c.txt", "CipherProgress 2/131079 0/2 a.txt",
-                                      "CipherProgress 131074/131079 5/131077 c.txt",
-                                      "CipherProgress 131079/131079 0/131077 c.txt",
-                                      "ShredFile 1/3 a.txt 0/2", "ShredFile 3/3 c.txt 0/131077"}));
+    EXPECT_EQ(
+        log.lines,
+        (QStringList{"AddingToBlock a.txt", "AddingToBlock b.txt", "AddingToBlock c.txt",
+                     "CreatingBlock", "BuildingHeader 1/3", "BuildingHeader 2/3",
+                     "BuildingHeader 3/3", "CreatingFileBlock", "CipherProgress 2/131079 0/2 a.txt",
+                     "CipherProgress 131074/131079 5/131077 c.txt",
+                     "CipherProgress 131079/131079 0/131077 c.txt", "ShredFile 1/3 a.txt 0/2",
+                     "ShredFile 3/3 c.txt 0/131077", "RemoveDirectory"}));
     EXPECT_EQ(tree("F"), QStringList{"kept/.hidden"}) << "a folder that is not empty stays";
     EXPECT_FALSE(exists("F/sub")) << "emptied folders are removed";
 }

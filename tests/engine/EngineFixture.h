@@ -21,6 +21,15 @@ protected:
         const auto name = [](const QString &path) { return path.section('/', -1); };
         QObject::connect(&engine, &CCipherBlock::AddingToBlock,
                          [=, this](const QString &f) { log.lines << "AddingToBlock " + name(f); });
+        QObject::connect(&engine, &CCipherBlock::CreatingBlock,
+                         [this] { log.lines << "CreatingBlock"; });
+        QObject::connect(&engine, &CCipherBlock::BuildingHeader, [this](qint32 i, qint32 n) {
+            log.lines << QStringLiteral("BuildingHeader %1/%2").arg(i).arg(n);
+        });
+        QObject::connect(&engine, &CCipherBlock::CreatingFileBlock,
+                         [this] { log.lines << "CreatingFileBlock"; });
+        QObject::connect(&engine, &CCipherBlock::RemoveDirectory,
+                         [this] { log.lines << "RemoveDirectory"; });
         QObject::connect(&engine, &CCipherBlock::ShredFile,
                          [=, this](qint32 i, qint32 n, const QString &f, qint32 left, qint32 size) {
                              log.lines << QStringLiteral("ShredFile %1/%2 %3 %4/%5")
