@@ -8,12 +8,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 check() {
-    local what=$1 status lines
+    local what=$1 status
     shift
     env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY "$@" "$program" >"$work/out" 2>"$work/err"
     status=$?
-    lines=$(wc -l <"$work/err")
-    if [ "$status" -ne 1 ] || [ "$lines" -ne 1 ] || [ -s "$work/out" ] ||
+    if [ "$status" -ne 1 ] || [ "$(wc -l <"$work/err")" -ne 1 ] || [ -s "$work/out" ] ||
         ! grep -q 'vaulnix-cli' "$work/err"; then
         echo "FAILED ($what): status $status, standard error:" >&2
         cat "$work/err" >&2

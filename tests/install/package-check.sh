@@ -13,17 +13,12 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 deb=$(ls "$work"/vaulnix_*.deb)
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
-for path in /usr/bin/vaulnix /usr/bin/vaulnix-cli \
-    /usr/share/applications/org.example.Vaulnix.desktop \
-    /usr/share/metainfo/org.example.Vaulnix.metainfo.xml \
-    /usr/share/mime/packages/org.example.Vaulnix.xml \
-    /usr/share/icons/hicolor/scalable/apps/org.example.Vaulnix.svg \
-    /usr/share/icons/hicolor/16x16/apps/org.example.Vaulnix.png \
-    /usr/share/icons/hicolor/256x256/apps/org.example.Vaulnix.png \
-    /usr/share/man/man1/vaulnix.1.gz /usr/share/man/man1/vaulnix-cli.1.gz \
-    /usr/share/bash-completion/completions/vaulnix-cli \
-    /usr/share/doc/vaulnix/copyright; do
-    grep -qx "$path" "$work/contents" || fail "the package lacks $path"
+for path in bin/vaulnix bin/vaulnix-cli share/applications/org.example.Vaulnix.desktop \
+    share/metainfo/org.example.Vaulnix.metainfo.xml share/mime/packages/org.example.Vaulnix.xml \
+    share/icons/hicolor/{scalable/apps/org.example.Vaulnix.svg,{16x16,256x256}/apps/org.example.Vaulnix.png} \
+    share/man/man1/{vaulnix,vaulnix-cli}.1.gz share/bash-completion/completions/vaulnix-cli \
+    share/doc/vaulnix/copyright; do
+    grep -qx "/usr/$path" "$work/contents" || fail "the package lacks /usr/$path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libqt6widgets6 libsodium23 libssl3 libqt6svg6; do
@@ -32,7 +27,6 @@ done
 
 lintian --fail-on error --suppress-tags-from-file /dev/null "$deb" >"$work/lintian.log" 2>&1 ||
     { cat "$work/lintian.log" >&2; fail "lintian found errors"; }
-grep -E '^(E|W): ' "$work/lintian.log" || true
 
 # Installed and purged again in a dpkg root of its own: nothing may stay behind.
 root="$work/root"

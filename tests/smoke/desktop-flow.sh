@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# Uses the real desktop program under Xvfb the way a person would: creates the first profile,
-# logs off and on, makes a create action for a folder through File > New Box, runs it, sees the
-# box on disk, runs again, sees the folder back, and quits.
+# The real desktop program under Xvfb, without a tray host: first profile, log off and on, File >
+# New Box on a folder, a run writes the box, the next run unpacks it, File > Exit.
 # Usage: desktop-flow.sh PATH/TO/vaulnix
 set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
 
 startX
 freshHome flow
-# A private copy of the program, whose folder holds no profiles: it keeps them in the user's
-# data folder, which is also the first default folder.
+# A private copy, so profiles go to the user's data folder, also the first default folder.
 mkdir -p "$work/app"
 cp "$1" "$work/app/vaulnix"
 unset XDG_DATA_HOME
@@ -18,8 +16,6 @@ mkdir -p "$work/Papers/notes"
 echo "first letter" >"$work/Papers/letter.txt"
 echo "a note" >"$work/Papers/notes/note.txt"
 
-# Without a tray host the program shows its window and, with no profile yet, the new-profile
-# window straight away.
 "$work/app/vaulnix" >"$work/program.log" 2>&1 &
 program=$!
 pids+=($program)
@@ -27,7 +23,7 @@ createFirstProfile tester s3cret
 [ -f "$profiles/tester.vlu" ] || fail "the profile was not written"
 echo "flow: profile created and logged on"
 
-# Log off; without a tray the login window comes back at once.
+# Without a tray the login window comes back at once.
 xdotool key alt+f l
 focusWindow "Vaulnix - User Profiles"
 typeText "s3cret"; xdotool key Return

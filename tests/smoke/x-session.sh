@@ -1,9 +1,7 @@
-# Shared by the scripts that drive the real desktop program under Xvfb. Source it, then call
-# startX. Sets DISPLAY, HOME and the XDG folders to a scratch folder ($work) removed at exit.
+# Shared by the scripts that drive the real program under Xvfb; $work is removed at exit.
 
 work=$(mktemp -d)
 pids=()
-# The real program on the real X server, whatever the calling environment says.
 unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME WAYLAND_DISPLAY SESSION_MANAGER
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -52,8 +50,7 @@ startX() {
     fail "Xvfb did not answer after $try tries"
 }
 
-# A fresh home, so settings, data, the instance lock and runtime files land in the scratch
-# folder: a copy of the program that the same user already runs does not get in the way.
+# A fresh home, so settings, data, lock and runtime files stay apart from a running copy.
 freshHome() {
     export HOME="$work/home-$1"
     export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
@@ -80,14 +77,14 @@ focusWindow() {
 
 typeText() { xdotool type --delay 5 "$1"; }
 
-# Creates the first profile through the new-profile and settings windows.
+# Creates the first profile through the new-profile and settings windows (keys $3 in the latter).
 createFirstProfile() {
     focusWindow "Vaulnix - New User Profile"
     typeText "$1"; xdotool key Return
     typeText "$2"; xdotool key Return
     typeText "$2"; xdotool key Return
     focusWindow "Settings"
-    xdotool key Return
+    xdotool key ${3:-} Return
     focusWindow "Vaulnix v1.0.0 - $1"
 }
 

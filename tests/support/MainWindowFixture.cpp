@@ -28,12 +28,7 @@ MainWindowFixture::~MainWindowFixture()
 
 frmMain::Options MainWindowFixture::options(int tray) const
 {
-    frmMain::Options o;
-    o.appPath = appPath();
-    o.settingsFile = settingsPath();
-    o.lockFile = tmp.filePath(QStringLiteral("vaulnix.lock"));
-    o.trayAvailable = tray;
-    return o;
+    return {appPath(), settingsPath(), tmp.filePath(QStringLiteral("vaulnix.lock")), tray};
 }
 
 bool MainWindowFixture::start(int tray)
@@ -44,14 +39,12 @@ bool MainWindowFixture::start(int tray)
 
 void MainWindowFixture::storeSetting(const QString &key, const QString &value)
 {
-    QSettings store(settingsPath(), QSettings::IniFormat);
-    store.setValue(QStringLiteral("Settings/") + key, value);
+    QSettings(settingsPath(), QSettings::IniFormat).setValue("Settings/" + key, value);
 }
 
 QString MainWindowFixture::storedSetting(const QString &key)
 {
-    QSettings store(settingsPath(), QSettings::IniFormat);
-    return store.value(QStringLiteral("Settings/") + key).toString();
+    return QSettings(settingsPath(), QSettings::IniFormat).value("Settings/" + key).toString();
 }
 
 void MainWindowFixture::logOn(const QString &name, const QString &password)

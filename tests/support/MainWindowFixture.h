@@ -4,7 +4,6 @@
 #include "shell/frmMain.h"
 
 #include <QSettings>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>

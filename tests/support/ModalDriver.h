@@ -15,9 +15,9 @@ template<typename Window> void whenModal(std::function<void(Window *)> act)
 {
     scheduleModalCheck([act] {
         auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
-        if (!window || !window->isVisible())
-            return false;
-        act(window);
-        return true;
+        const bool shown = window && window->isVisible();
+        if (shown)
+            act(window);
+        return shown;
     });
 }

@@ -1,14 +1,1 @@
 #include "TestHost.h"
-
-#include "actions/Actions.h"
-
-TestHost::TestHost()
-{
-    Actions::SetRows(&rows);
-}
-
-TestHost::~TestHost()
-{
-    Actions::RemoveAllActions();
-    Actions::SetRows(nullptr);
-}

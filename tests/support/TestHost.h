@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ActionListView.h"
+#include "actions/Actions.h"
 #include "actions/MainWindowHost.h"
 #include "engine/CCipherBlock.h"
 #include "engine/CTick.h"
@@ -14,8 +15,8 @@
 class TestHost : public MainWindowHost
 {
 public:
-    TestHost();
-    ~TestHost();
+    TestHost() { Actions::SetRows(&rows); }
+    ~TestHost() { Actions::RemoveAllActions(), Actions::SetRows(nullptr); }
 
     void SetStatus(const QString &msg) override { statuses << msg; }
     void SetIcon(qint16 icon) override { this->icon = icon; }
@@ -47,10 +48,6 @@ public:
     QList<QAction *> popupItems;
     QStringList statuses;
     qint16 icon = 0;
-    bool busy = false;
-    bool cipherHeld = false;
-    int saves = 0;
-    int savesAskedWhileHeld = 0;
-    int runsStarted = 0;
-    int closes = 0;
+    bool busy = false, cipherHeld = false;
+    int saves = 0, savesAskedWhileHeld = 0, runsStarted = 0, closes = 0;
 };

@@ -8,16 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#endif
 
 namespace TestSupport {
-
-QByteArray fromHex(const char *hex)
-{
-    return QByteArray::fromHex(hex);
-}
 
 QByteArray readFile(const QString &path)
 {
@@ -37,30 +30,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 int fileMode(const QString &path)
 {
-#ifdef Q_OS_UNIX
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-#else
-    Q_UNUSED(path);
-    return -1;
-#endif
-}
-
-ScopedUmask::ScopedUmask(int mask)
-#ifdef Q_OS_UNIX
-    : saved(int(::umask(mode_t(mask))))
-#else
-    : saved(mask)
-#endif
-{}
-
-ScopedUmask::~ScopedUmask()
-{
-#ifdef Q_OS_UNIX
-    ::umask(mode_t(saved));
-#endif
+    return ::stat(QFile::encodeName(path).constData(), &info) ? -1 : int(info.st_mode & 07777);
 }
 
 QString vectorPath(const QString &name)
@@ -73,45 +44,7 @@ QJsonObject vectors()
     return QJsonDocument::fromJson(readFile(vectorPath(QStringLiteral("vectors.json")))).object();
 }
 
-} // namespace TestSupport
-
-Prompt::Answer RecordingPrompt::message(const QString &text, Buttons buttons, Icon,
-                                        const QString &title)
-{
-    messages.append(text);
-    titles.append(title);
-    if (!answers.isEmpty())
-        return answers.takeFirst();
-    switch (buttons) {
-    case Buttons::AbortRetryIgnore:
-        return Abort;
-    case Buttons::YesNo:
-    case Buttons::YesNoCancel:
-        return Yes;
-    case Buttons::RetryCancel:
-        return Retry;
-    default:
-        return Ok;
-    }
-}
-
-QString RecordingPrompt::openFileName(const QString &, const QString &, const QString &)
-{
-    return pickerPaths.isEmpty() ? QString() : pickerPaths.takeFirst();
-}
-
-QString RecordingPrompt::saveFileName(const QString &, const QString &, const QString &,
-                                      const QString &)
-{
-    return pickerPaths.isEmpty() ? QString() : pickerPaths.takeFirst();
-}
-
-QString RecordingPrompt::folder(const QString &, const QString &)
-{
-    return pickerPaths.isEmpty() ? QString() : pickerPaths.takeFirst();
-}
-
-QByteArray TestSupport::argon2idKey(const QByteArray &password, const QByteArray &salt)
+QByteArray argon2idKey(const QByteArray &password, const QByteArray &salt)
 {
     QByteArray key(32, '\0');
     if (sodium_init() < 0 || salt.size() != crypto_pwhash_SALTBYTES ||
@@ -121,4 +54,17 @@ QByteArray TestSupport::argon2idKey(const QByteArray &password, const QByteArray
                       crypto_pwhash_ALG_ARGON2ID13) != 0)
         return QByteArray();
     return key;
+}
+
+} // namespace TestSupport
+
+Prompt::Answer RecordingPrompt::message(const QString &text, Buttons buttons, Icon, const QString &)
+{
+    messages.append(text);
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    return buttons == Buttons::AbortRetryIgnore                           ? Abort
+           : buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Yes
+           : buttons == Buttons::RetryCancel                              ? Retry
+                                                                          : Ok;
 }

@@ -8,9 +8,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace TestSupport {
 
-QByteArray fromHex(const char *hex);
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
 QString vectorPath(const QString &name);
@@ -27,14 +28,14 @@ int fileMode(const QString &path);
 // Sets the process's umask while alive, so that file modes do not depend on the caller's.
 class ScopedUmask
 {
-public:
-    explicit ScopedUmask(int mask);
-    ~ScopedUmask();
-    ScopedUmask(const ScopedUmask &) = delete;
-    ScopedUmask &operator=(const ScopedUmask &) = delete;
-
-private:
     int saved;
+
+public:
+    explicit ScopedUmask(int mask)
+        : saved(int(::umask(mode_t(mask))))
+    {}
+    ~ScopedUmask() { ::umask(mode_t(saved)); }
+    ScopedUmask(const ScopedUmask &) = delete;
 };
 
 } // namespace TestSupport
@@ -46,15 +47,22 @@ public:
     RecordingPrompt() { Prompt::install(this); }
     ~RecordingPrompt() override { Prompt::install(nullptr); }
 
-    Answer message(const QString &text, Buttons buttons, Icon icon, const QString &title) override;
-    QString openFileName(const QString &title, const QString &startPath,
-                         const QString &filter) override;
-    QString saveFileName(const QString &title, const QString &startPath, const QString &filter,
-                         const QString &defaultExtension) override;
-    QString folder(const QString &title, const QString &startPath) override;
+    Answer message(const QString &text, Buttons buttons, Icon, const QString &) override;
+    QString openFileName(const QString &, const QString &, const QString &) override
+    {
+        return nextPath();
+    }
+    QString saveFileName(const QString &, const QString &, const QString &,
+                         const QString &) override
+    {
+        return nextPath();
+    }
+    QString folder(const QString &, const QString &) override { return nextPath(); }
 
     QStringList messages;
-    QStringList titles;
     QList<Answer> answers;   // consumed in order
     QStringList pickerPaths; // consumed in order; empty string means cancel
+
+private:
+    QString nextPath() { return pickerPaths.isEmpty() ? QString() : pickerPaths.takeFirst(); }
 };

@@ -1,8 +1,7 @@
 #include <QApplication>
 #include <QLocale>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 // Widget tests run without a display and with fixed number and time conventions.
 int main(int argc, char **argv)
