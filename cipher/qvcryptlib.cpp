@@ -23,6 +23,10 @@ constexpr size_t kMemLimit = 67108864;
 constexpr size_t kKeyBytes = 32;
 constexpr int kCacheSlots = 8;
 constexpr char kClearKey = '*';
+// Every file of a box starts the stream anew, so the stream's first bytes are kept and small
+// pieces are XORed with them instead of running ChaCha20 again for each file.
+constexpr size_t kPrefixBytes = 65536;
+constexpr size_t kBlockBytes = 64; // ChaCha20's block
 
 // Derived keys of the passwords and modes seen in this process, found by a keyed hash of both so
 // the password itself is never kept. Lives in guarded, locked memory and is wiped at exit.
@@ -40,6 +44,7 @@ struct SecretArea
 {
     unsigned char fingerprintKey[crypto_generichash_KEYBYTES];
     unsigned char currentKey[kKeyBytes];
+    unsigned char prefixKey[kKeyBytes]; // the key the kept prefix of stream belongs to
     CacheSlot slots[kCacheSlots];
     // The key and mode behind currentKey, so keying again with them (once per file of a box) is a
     // compare.
@@ -57,7 +62,8 @@ public:
         if (sodium_init() < 0)
             std::abort();
         secrets = static_cast<SecretArea *>(sodium_malloc(sizeof(SecretArea)));
-        if (!secrets)
+        prefix = static_cast<unsigned char *>(sodium_malloc(kPrefixBytes));
+        if (!secrets || !prefix)
             std::abort();
         sodium_memzero(secrets, sizeof(SecretArea));
         randombytes_buf(secrets->fingerprintKey, sizeof secrets->fingerprintKey);
@@ -69,7 +75,8 @@ public:
     ~CipherState()
     {
         EVP_CIPHER_CTX_free(ctx);
-        sodium_free(secrets); // wipes before freeing
+        sodium_free(prefix); // both wiped before freeing
+        sodium_free(secrets);
     }
 
     void key(const char *bytes, int32_t length, int mode)
@@ -81,7 +88,9 @@ public:
             // only if something is ever transformed under it.
             sodium_memzero(secrets->currentKey, kKeyBytes);
             forgetPassword();
+            forgetPrefix();
             EVP_CIPHER_CTX_reset(ctx);
+            contextAt = kUnpositioned;
             keyed = false;
             return;
         }
@@ -92,11 +101,21 @@ public:
     {
         if (!keyed)
             use(reinterpret_cast<const unsigned char *>(&kClearKey), 1, 0);
-        int outLength = 0;
-        if (EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char *>(output), &outLength,
-                              reinterpret_cast<const unsigned char *>(input), n) != 1 ||
-            outLength != n)
-            std::abort();
+        const size_t length = size_t(n);
+        if (position + length <= kPrefixBytes) {
+            if (!prefixValid)
+                fillPrefix();
+            xorWithStream(reinterpret_cast<const unsigned char *>(input), prefix + position,
+                          reinterpret_cast<unsigned char *>(output), length);
+            position += length;
+            return;
+        }
+        if (contextAt != position)
+            seek(position);
+        run(reinterpret_cast<const unsigned char *>(input), length,
+            reinterpret_cast<unsigned char *>(output));
+        position += length;
+        contextAt = position;
     }
 
     // Fills the cache for a box key without the lock held during the derivation, so that it can run
@@ -146,6 +165,8 @@ private:
     {
         if (!isCurrentKey(bytes, length, mode)) {
             deriveKey(bytes, length, mode);
+            if (sodium_memcmp(secrets->prefixKey, secrets->currentKey, kKeyBytes) != 0)
+                forgetPrefix();
             forgetPassword();
             if (length <= kRememberedKeyBytes) {
                 std::memcpy(secrets->currentPassword, bytes, length);
@@ -154,12 +175,73 @@ private:
                 secrets->currentPasswordKnown = true;
             }
         }
-        const unsigned char iv[16] = {}; // block counter 0, nonce of 12 zero bytes
-        // Once the context holds ChaCha20, re-keying skips looking the cipher up again.
+        // The context is set up only when a piece reaches past the kept prefix.
+        position = 0;
+        contextAt = kUnpositioned;
+        keyed = true;
+    }
+
+    // Puts the context at byte at of the current key's stream (nonce of 12 zero bytes).
+    void seek(uint64_t at)
+    {
+        const uint64_t block = at / kBlockBytes;
+        if (block > UINT32_MAX)
+            std::abort();          // past ChaCha20's 32-bit block counter; a box is far smaller
+        unsigned char iv[16] = {}; // the block counter, little-endian, then the nonce
+        for (int i = 0; i < 4; ++i)
+            iv[i] = static_cast<unsigned char>(block >> (8 * i));
+        // Once the context holds ChaCha20, keying again skips looking the cipher up.
         const EVP_CIPHER *cipher = EVP_CIPHER_CTX_get0_cipher(ctx) ? nullptr : EVP_chacha20();
         if (EVP_EncryptInit_ex(ctx, cipher, nullptr, secrets->currentKey, iv) != 1)
             std::abort();
-        keyed = true;
+        if (const size_t into = size_t(at % kBlockBytes)) {
+            unsigned char skipped[kBlockBytes] = {};
+            run(skipped, into, skipped);
+            sodium_memzero(skipped, sizeof skipped);
+        }
+        contextAt = at;
+    }
+
+    void run(const unsigned char *input, size_t n, unsigned char *output)
+    {
+        int outLength = 0;
+        if (EVP_EncryptUpdate(ctx, output, &outLength, input, int(n)) != 1 ||
+            size_t(outLength) != n)
+            std::abort();
+    }
+
+    void fillPrefix()
+    {
+        sodium_memzero(prefix, kPrefixBytes);
+        seek(0);
+        run(prefix, kPrefixBytes, prefix);
+        std::memcpy(secrets->prefixKey, secrets->currentKey, kKeyBytes);
+        contextAt = kPrefixBytes;
+        prefixValid = true;
+    }
+
+    void forgetPrefix()
+    {
+        if (prefixValid)
+            sodium_memzero(prefix, kPrefixBytes);
+        sodium_memzero(secrets->prefixKey, kKeyBytes);
+        prefixValid = false;
+    }
+
+    static void xorWithStream(const unsigned char *input, const unsigned char *stream,
+                              unsigned char *output, size_t n)
+    {
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t a;
+            uint64_t b;
+            std::memcpy(&a, input + i, 8);
+            std::memcpy(&b, stream + i, 8);
+            a ^= b;
+            std::memcpy(output + i, &a, 8);
+        }
+        for (; i < n; ++i)
+            output[i] = input[i] ^ stream[i];
     }
 
     void fingerprintOf(const unsigned char *password, size_t length, int mode,
@@ -223,7 +305,13 @@ private:
         sodium_memzero(fingerprint, sizeof fingerprint);
     }
 
+    static constexpr uint64_t kUnpositioned = UINT64_MAX;
+
     SecretArea *secrets = nullptr;
+    unsigned char *prefix = nullptr; // the current key's first kPrefixBytes of stream
+    bool prefixValid = false;
+    uint64_t position = 0;              // bytes transformed since the last keying
+    uint64_t contextAt = kUnpositioned; // where the context's stream stands
     EVP_CIPHER_CTX *ctx = nullptr;
     uint64_t clock = 0;
     bool keyed = false;
