@@ -33,6 +33,19 @@ TEST(Qvcryptlib, TheKeystreamMatchesTheVectorsAndLibsodiumInPiecesOfAnySize)
     for (const int32_t n : {1, 63, 1, 64, 65, 127, 129, 1000, 131072, 7, 131072, 131072})
         produced += stream(n);
     EXPECT_EQ(produced, expected.left(produced.size()));
+
+    // Small pieces near the start come from a kept copy of the stream's start, the rest from
+    // ChaCha20 itself: both follow the key in use, across a change of key and back.
+    const QString other = QStringLiteral("another keystream-test password");
+    keyWith(other);
+    const QByteArray whole = stream(70000);
+    keyWith(other);
+    QByteArray pieces = stream(4096);
+    pieces += stream(65536 - 4096);
+    pieces += stream(70000 - 65536);
+    EXPECT_EQ(pieces, whole);
+    keyWith(TestSupport::VectorPassword);
+    EXPECT_EQ(stream(4096), expected.left(4096));
 }
 
 TEST(Qvcryptlib, EachPasswordAndModeIsDerivedOnce)
