@@ -37,6 +37,10 @@ FilePrefetcher::Item FilePrefetcher::take()
 
 void FilePrefetcher::run()
 {
+    // Files come folder by folder: each is opened relative to its folder.
+    NativeFile folder;
+    QStringView folderPath;
+    bool folderOpen = false;
     for (const auto &[path, size] : files) {
         {
             std::unique_lock guard(lock);
@@ -49,12 +53,18 @@ void FilePrefetcher::run()
                 return;
         }
         Item item;
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (QStringView(path).left(slash) != folderPath) {
+            folderPath = QStringView(path).left(slash);
+            folderOpen = folder.open(folderPath.toString(), NativeFile::Mode::Folder);
+        }
         NativeFile file;
-        if (!file.open(path, NativeFile::Mode::Read)) {
+        if (!folderOpen ? !file.open(path, NativeFile::Mode::Read)
+                        : !file.openIn(folder, path.mid(slash + 1))) {
             item.error = file.errorString();
         } else {
             item.data.resize(size + 1);
-            const qint64 got = file.read(item.data.data(), size + 1);
+            const qint64 got = file.readExpected(item.data.data(), size);
             if (got < 0)
                 item.error = file.errorString();
             item.data.truncate(std::max<qint64>(got, 0));

@@ -1,6 +1,7 @@
 #include "engine/NativeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -27,6 +28,23 @@ qint64 NativeFile::read(char *data, qint64 n)
     return done;
 }
 
+qint64 NativeFile::readExpected(char *data, qint64 n)
+{
+    qint64 done = 0;
+    while (done <= n) {
+        const qint64 wanted = n + 1 - done;
+        const qint64 got = readSome(data + done, wanted);
+        if (got < 0) {
+            failed();
+            return -1;
+        }
+        done += got;
+        if (got == 0 || (got < wanted && done == n))
+            break;
+    }
+    return done;
+}
+
 NativeFile::~NativeFile()
 {
     close();
@@ -48,13 +66,41 @@ bool NativeFile::open(const QString &path, Mode mode)
     close();
     exists = false;
     const QByteArray name = QFile::encodeName(path);
+#ifdef O_PATH
+    constexpr int folderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC; // needs no read access
+#else
+    constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
     do {
-        handle = mode == Mode::Read
-                     ? ::open(name.constData(), O_RDONLY | O_CLOEXEC)
-                     : ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        switch (mode) {
+        case Mode::Read:
+            handle = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+            break;
+        case Mode::CreateNew:
+            handle = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            break;
+        case Mode::Folder:
+            handle = ::open(name.constData(), folderFlags);
+            break;
+        }
     } while (handle < 0 && errno == EINTR);
     if (handle < 0) {
         exists = errno == EEXIST;
+        failed();
+        return false;
+    }
+    return true;
+}
+
+bool NativeFile::openIn(const NativeFile &folder, const QString &name)
+{
+    close();
+    exists = false;
+    const QByteArray bytes = QFile::encodeName(name);
+    do {
+        handle = ::openat(folder.handle, bytes.constData(), O_RDONLY | O_CLOEXEC);
+    } while (handle < 0 && errno == EINTR);
+    if (handle < 0) {
         failed();
         return false;
     }
@@ -104,6 +150,11 @@ bool NativeFile::close()
 bool NativeFile::open(const QString &path, Mode mode)
 {
     close();
+    if (mode == Mode::Folder) {
+        folderPath = path;
+        exists = false;
+        return QFileInfo(path).isDir();
+    }
     fallback = std::make_unique<QFile>(path);
     exists = mode == Mode::CreateNew && QFile::exists(path);
     const QIODevice::OpenMode flags =
@@ -114,6 +165,11 @@ bool NativeFile::open(const QString &path, Mode mode)
         return false;
     }
     return true;
+}
+
+bool NativeFile::openIn(const NativeFile &folder, const QString &name)
+{
+    return open(folder.folderPath + QLatin1Char('/') + name, Mode::Read);
 }
 
 qint64 NativeFile::readSome(char *data, qint64 n)

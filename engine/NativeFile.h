@@ -12,7 +12,8 @@ class QFile;
 class NativeFile
 {
 public:
-    enum class Mode { Read, CreateNew };
+    // Folder opens a folder for openIn(), without reading it.
+    enum class Mode { Read, CreateNew, Folder };
 
     NativeFile();
     ~NativeFile();
@@ -21,8 +22,15 @@ public:
 
     // CreateNew fails when anything of that name exists; alreadyExists() then says so.
     bool open(const QString &path, Mode mode);
+    // Opens the file name in a folder opened with Mode::Folder, for reading: no walk along the
+    // whole path for every file of a folder.
+    bool openIn(const NativeFile &folder, const QString &name);
     // Up to n bytes; fewer only at the end of the file; -1 on an error.
     qint64 read(char *data, qint64 n);
+    // Reads a file expected to hold n bytes into data, which has room for n + 1: returns n + 1
+    // for a file that grew. Unlike read(), a short read that brings n bytes ends it, which saves
+    // a second call for every small file.
+    qint64 readExpected(char *data, qint64 n);
     bool write(const char *data, qint64 n);
     bool close();
     bool alreadyExists() const { return exists; }
@@ -34,6 +42,7 @@ private:
 
     int handle = -1;
     std::unique_ptr<QFile> fallback;
+    QString folderPath; // Mode::Folder without native handles
     bool exists = false;
     QString error;
 };
