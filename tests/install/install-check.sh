@@ -45,7 +45,10 @@ PATH="$prefix/bin:$PATH" bash -c "exec $execLine" >"$work/program.log" 2>&1 &
 pid=$! && pids+=($pid)
 # Settings' focus order: folder, "...", "Start Vaulnix when I log in".
 createFirstProfile anna pw "Tab Tab space"
-xprop -id "$windowId" _NET_WM_ICON | grep -q '= ' || fail "the window has no icon"
+# Taken whole: grep -q would stop reading the long icon data, and xprop's SIGPIPE would fail the
+# pipe.
+icon=$(xprop -id "$windowId" _NET_WM_ICON)
+[[ $icon == *'= '* ]] || fail "the window has no icon"
 
 autostart="$XDG_CONFIG_HOME/autostart/$appId.desktop"
 [ -f "$autostart" ] || fail "no autostart entry was written"
