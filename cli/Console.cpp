@@ -314,20 +314,7 @@ Prompt::Answer CliPrompt::message(const QString &text, Buttons buttons, Icon, co
 {
     if (text != CCipherBlock::HeaderMessage)
         err << "vaulnix-cli: " << ConsoleText::utf8(ConsoleText::printable(text)) << std::endl;
-    // Nobody is there to confirm anything: take the answer that changes nothing.
-    switch (buttons) {
-    case Buttons::Ok:
-        return Ok;
-    case Buttons::OkCancel:
-    case Buttons::RetryCancel:
-    case Buttons::YesNoCancel:
-        return Cancel;
-    case Buttons::AbortRetryIgnore:
-        return Abort;
-    case Buttons::YesNo:
-        return No;
-    }
-    return Ok;
+    return unattended(buttons);
 }
 
 // Progress

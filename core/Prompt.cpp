@@ -33,6 +33,23 @@ Prompt::Answer Prompt::ask(const QString &text, Buttons buttons, Icon icon)
     return instance().message(text, buttons, icon, Global::AppName);
 }
 
+Prompt::Answer Prompt::unattended(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok:
+        return Ok;
+    case Buttons::OkCancel:
+    case Buttons::RetryCancel:
+    case Buttons::YesNoCancel:
+        return Cancel;
+    case Buttons::AbortRetryIgnore:
+        return Abort;
+    case Buttons::YesNo:
+        return No;
+    }
+    return Ok;
+}
+
 Prompt &Prompt::instance()
 {
     static ConsolePrompt console;
@@ -48,17 +65,5 @@ Prompt::Answer ConsolePrompt::message(const QString &text, Buttons buttons, Icon
                                       const QString &title)
 {
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
-    switch (buttons) {
-    case Buttons::Ok:
-    case Buttons::OkCancel:
-        return Ok;
-    case Buttons::AbortRetryIgnore:
-        return Abort;
-    case Buttons::YesNoCancel:
-    case Buttons::YesNo:
-        return No;
-    case Buttons::RetryCancel:
-        return Cancel;
-    }
-    return Ok;
+    return unattended(buttons);
 }

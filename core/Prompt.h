@@ -26,6 +26,8 @@ public:
     // Shorthand for the common information box with an OK button and the program's title.
     static void inform(const QString &text);
     static Answer ask(const QString &text, Buttons buttons, Icon icon = Icon::Question);
+    // The answer that changes nothing, for when nobody is there to be asked.
+    static Answer unattended(Buttons buttons);
 
     static Prompt &instance();
     // Installs p (not owned); nullptr restores the console prompt.
