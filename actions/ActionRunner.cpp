@@ -51,25 +51,27 @@ void ActionRunner::ProcessScript()
         const QString kind = row->text(ActionListView::ActionColumn);
         const QString boxFile = row->text(ActionListView::BoxFileColumn);
         const qint32 successesBefore = SuccessCount;
+        bool raised = false;
         if (kind == Actions::CreateText) {
             CAction *action = Actions::UserActions.Item(Actions::GetAction(tag.toInt()));
             Global::DialogFolder = row->text(ActionListView::FolderColumn);
             Global::DialogBoxFile = boxFile;
             Global::DialogBoxName = action->BoxName();
             Global::DialogShred = Actions::ShredFromText(row->text(ActionListView::ShredColumn));
-            guarded(boxFile, [this] { RunCreate(); });
+            raised = !guarded(boxFile, [this] { RunCreate(); });
             ++creates;
         } else if (kind == Actions::ExtractText) {
             Global::DialogFolder = row->text(ActionListView::FolderColumn);
             Global::DialogShred = Actions::ShredFromText(row->text(ActionListView::ShredColumn));
-            guarded(boxFile, [this, boxFile] { RunExtract(boxFile); });
+            raised = !guarded(boxFile, [this, boxFile] { RunExtract(boxFile); });
             ++extracts;
         } else {
             continue;
         }
         // A step that failed, was refused or was stopped keeps its kind and its last-run time:
-        // turned round, the next run would overwrite the newer side with the older one.
-        if (SuccessCount == successesBefore)
+        // turned round, the next run would overwrite the newer side with the older one. But once
+        // its shredding began, the other side is the only whole copy, whatever went wrong then.
+        if (SuccessCount == successesBefore && !(raised && main.Engine().ShredStarted()))
             continue;
         // The step pumped messages: the row or its action may be gone by now.
         row = list.rowWithTag(tag);
@@ -107,7 +109,7 @@ void ActionRunner::ProcessScript()
     main.CipherReleased();
 }
 
-void ActionRunner::guarded(const QString &boxFile, const std::function<void()> &step)
+bool ActionRunner::guarded(const QString &boxFile, const std::function<void()> &step)
 {
     main.CipherTaken();
     struct Release
@@ -117,11 +119,13 @@ void ActionRunner::guarded(const QString &boxFile, const std::function<void()> &
     } release{main};
     try {
         step();
+        return true;
     } catch (const VaulnixError &error) {
         main.SetIcon(0);
         Prompt::instance().message(QStringLiteral("The box %1 could not be processed:\n\n%2")
                                        .arg(boxFile, error.message()),
                                    Prompt::Buttons::Ok, Prompt::Icon::Exclamation, Global::AppName);
+        return false;
     }
 }
 

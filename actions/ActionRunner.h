@@ -32,7 +32,8 @@ public:
 private:
     void forceKind(qint16 kind);
     // Runs one engine step; an engine error is reported and counts as a failed step.
-    void guarded(const QString &boxFile, const std::function<void()> &step);
+    // False when the step raised an error, which it reports.
+    bool guarded(const QString &boxFile, const std::function<void()> &step);
     QString stamp() const;
 
     MainWindowHost &main;

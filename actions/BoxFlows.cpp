@@ -36,6 +36,18 @@ BoxFlows::BoxFlows(MainWindowHost &window)
     : main(window)
 {}
 
+bool BoxFlows::readHeader(const QString &boxFile, const QString &whenBad)
+{
+    try {
+        if (main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword) == CCipherBlock::Read)
+            return true;
+        Prompt::inform(whenBad);
+    } catch (const VaulnixError &error) {
+        Prompt::inform(error.message());
+    }
+    return false;
+}
+
 void BoxFlows::NewBox()
 {
     Global::DialogAutoSet = 0;
@@ -73,12 +85,10 @@ void BoxFlows::NewBoxFromFolder(const QString &folder, qint16 count)
 
 bool BoxFlows::AskExtractFolder(const QString &boxFile, qint16 count)
 {
-    if (main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword) != CCipherBlock::Read) {
-        Prompt::inform(QStringLiteral("The box %1 cannot be opened with your password, or its "
-                                      "header is damaged. No action was added.")
-                           .arg(boxFile));
+    if (!readHeader(boxFile, QStringLiteral("The box %1 cannot be opened with your password, or "
+                                            "its header is damaged. No action was added.")
+                                 .arg(boxFile)))
         return false;
-    }
     const QString proposal = Global::DefaultFolder + main.Engine().RootPath();
     if (Global::DialogAutoSet) {
         Global::DialogFolder = proposal;
@@ -101,7 +111,8 @@ void BoxFlows::AddExtractAction(const QString &boxFile, qint16 count)
         return;
     if (Global::DialogFolder.isEmpty() || Global::DialogResult != 1)
         return;
-    main.Engine().ViewBlock(boxFile, Global::CurrentUserPassword);
+    if (!readHeader(boxFile, CCipherBlock::HeaderMessage))
+        return;
     Actions::AddAction(2, boxFile, main.Engine().BlockName(), Global::DialogFolder,
                        Global::DialogShred, 1, QString());
     main.ProfileChanged();
@@ -121,10 +132,8 @@ void BoxFlows::OpenBox()
 void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
 {
     CCipherBlock &engine = main.Engine();
-    if (engine.ViewBlock(boxFile, Global::CurrentUserPassword) != CCipherBlock::Read) {
-        Prompt::inform(CCipherBlock::HeaderMessage);
+    if (!readHeader(boxFile, CCipherBlock::HeaderMessage))
         return;
-    }
     frmBlock window(main.DialogParent());
     window.lblName->setText(QStringLiteral("Box Name: ") + engine.BlockName());
     window.lblRoot->setText(QStringLiteral("Root Folder: ") + engine.RootPath());

@@ -19,6 +19,9 @@ public:
     void ViewBox(const QString &boxFile, const QString &folder);
 
 private:
+    // Reads the box's header for the windows: false after telling the user why it could not
+    // (whenBad for a wrong password or a damaged header, the cause for anything else).
+    bool readHeader(const QString &boxFile, const QString &whenBad);
     void extractSelected(const QString &boxFile, const QString &folder);
 
     MainWindowHost &main;

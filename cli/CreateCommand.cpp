@@ -64,6 +64,11 @@ ExitStatus CreateCommand::run(const QString &password)
                                                  Global::DialogShred)
                            : engine.CreateBlock(box, name, password, folder, Global::DialogShred);
     progress.finish();
+    if (result == CCipherBlock::WrittenNotShredded)
+        throw CliError(ExitStatus::Stopped,
+                       QStringLiteral("stopped: the box %1 is complete, but its sources were not "
+                                      "shredded")
+                           .arg(box));
     if (result != CCipherBlock::Written)
         throw CliError(ExitStatus::Stopped,
                        QStringLiteral("stopped: the box %1 was not written").arg(box));

@@ -57,6 +57,11 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
         wrongPassword();
     if (result == CCipherBlock::ExtractStopped)
         stopped();
+    if (result == CCipherBlock::ExtractedNotShredded)
+        throw CliError(ExitStatus::Stopped,
+                       QStringLiteral("stopped: every file is extracted into %1, but the box %2 "
+                                      "was not shredded")
+                           .arg(folder, box));
     return ExitStatus::Done;
 }
 

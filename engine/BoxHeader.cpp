@@ -1,9 +1,10 @@
 #include "engine/BoxHeader.h"
 
 #include "cipher/CCipher.h"
+#include "core/VaulnixError.h"
 #include "engine/ConvLong.h"
 
-#include <QIODevice>
+#include <QFileDevice>
 
 namespace {
 
@@ -17,14 +18,20 @@ bool hasDriveDesignator(QByteArrayView text)
     return text.size() >= 2 && isLetter(text[0]) && text[1] == ':';
 }
 
-// Reads exactly n bytes or nothing.
+// Reads exactly n bytes, or nothing when the box ends first; a read the system refuses is no
+// damage of the box, and says so.
 std::optional<QByteArray> readExactly(QIODevice &box, qint64 n)
 {
     QByteArray bytes(n, Qt::Uninitialized);
     qint64 done = 0;
     while (done < n) {
         const qint64 got = box.read(bytes.data() + done, n - done);
-        if (got <= 0)
+        if (got < 0) {
+            const auto *file = qobject_cast<QFileDevice *>(&box);
+            throw VaulnixError(QStringLiteral("Cannot read the box %1: %2")
+                                   .arg(file ? file->fileName() : QString(), box.errorString()));
+        }
+        if (got == 0)
             return std::nullopt;
         done += got;
     }

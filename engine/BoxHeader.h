@@ -22,6 +22,7 @@ public:
 
     // Reads from position 0 of box, whose length is length, through the already keyed cipher.
     // Returns nothing for a wrong password or a damaged header; box is then left anywhere.
+    // Raises VaulnixError when the system refuses a read.
     static std::optional<BoxHeader> read(QIODevice &box, qint64 length, CCipher &cipher);
 
     static bool isSafeFileName(QByteArrayView name);

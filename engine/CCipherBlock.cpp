@@ -49,6 +49,13 @@ bool CCipherBlock::stopRequested() const
     return Global::StopRequested.load() != 0;
 }
 
+void CCipherBlock::requirePassword(const QString &Password)
+{
+    // Without one the cipher would stay under its cleared key, which anybody can guess.
+    if (Password.isEmpty())
+        throw VaulnixError(QStringLiteral("No password was given; a box needs one"));
+}
+
 qint32 CCipherBlock::rate(qint64 milliseconds) const
 {
     if (milliseconds < 1000)

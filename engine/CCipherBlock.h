@@ -49,11 +49,16 @@ public:
     static constexpr qint16 Read = 0;      // header read and checked; the properties hold it
     static constexpr qint16 BadHeader = 1; // wrong password or damaged header (or, viewing, no box)
     // Results of CreateBlock and CreateSimple.
-    static constexpr qint16 Written = 1;      // the box is complete on disk
-    static constexpr qint16 WriteStopped = 0; // a stop came first; an older box is untouched
+    static constexpr qint16 Written = 1;            // the box is complete on disk (sources shredded
+                                                    // when asked)
+    static constexpr qint16 WriteStopped = 0;       // a stop came first; an older box is untouched
+    static constexpr qint16 WrittenNotShredded = 2; // the box is complete, but a stop came
+                                                    // before its sources were shredded
     // Results of ExtractBlock (besides BadHeader).
-    static constexpr qint16 Extracted = 0;      // every file written
+    static constexpr qint16 Extracted = 0;      // every file written (the box shredded when asked)
     static constexpr qint16 ExtractStopped = 3; // a stop came first; nothing was shredded
+    static constexpr qint16 ExtractedNotShredded = 2; // every file written, but a stop came
+                                                      // before the box was shredded
 
     explicit CCipherBlock(QObject *parent = nullptr);
     ~CCipherBlock() override;
@@ -65,11 +70,13 @@ public:
 
     // Reading.
     // ViewBlock keys the cipher with Password and reads the header of BlockFile: Read or
-    // BadHeader, the box closed either way and the cipher cleared after Read. Reads no shared
-    // field and raises nothing.
+    // BadHeader (also for no box), the box closed either way and the cipher cleared after Read.
+    // Reads no shared field. Raises VaulnixError for an empty password and, as ProcessBlock
+    // does, for a box the system will not let us read.
     qint16 ViewBlock(const QString &BlockFile, const QString &Password);
     // ProcessBlock reads the header through the cipher the caller keyed: Read leaves the box
-    // open under the one read handle, BadHeader leaves it closed. Raises nothing.
+    // open under the one read handle, BadHeader leaves it closed. Raises VaulnixError naming
+    // the cause when the box cannot be opened or a read fails.
     qint16 ProcessBlock(const QString &BlockFile);
     void ParseDirBlock(const QByteArray &block);
     void ParseFileBlock(const QByteArray &block);
@@ -87,13 +94,16 @@ public:
 
     // Writing.
     // CreateBlock packs the folder Path (CreateSimple the ";"-separated Files) into BlockFile:
-    // Written or WriteStopped. The box is written beside BlockFile and takes its place only
-    // when complete. Reads Global::StopRequested and Global::DialogShred: at 1, with no stop,
-    // the box is read back against its sources and only then are they shredded (and, for a
-    // folder box, the emptied folders removed). Shread is not consulted. Raises VaulnixError
-    // for a missing source, a name a box cannot hold (a "\", a case clash, a duplicate name in
-    // a list), a limit passed, a source that changed while packed, a failed read, write,
-    // read-back or shred, and a re-keyed cipher. The cipher is cleared however it ends.
+    // Written, WriteStopped or WrittenNotShredded. The box is written beside BlockFile and
+    // synced, and takes its place (its folder synced too) only when complete: a stop before
+    // that leaves an older box as it was. Reads Global::StopRequested and Global::DialogShred:
+    // at 1, with no stop, the box is read back against its sources and only then are they
+    // shredded (and, for a folder box, the emptied folders removed); a shredding once begun is
+    // finished. Shread is not consulted. Raises VaulnixError for an empty password, a folder
+    // or entry the scan cannot read, a missing source, a name a box cannot hold (a "\", a case
+    // clash, a duplicate name in a list), a limit passed, a source that changed while packed, a
+    // failed read, write, sync, read-back or shred, and a re-keyed cipher. The cipher is
+    // cleared however it ends.
     qint16 CreateBlock(const QString &BlockFile, const QString &BlockName, const QString &Password,
                        const QString &Path, qint16 Shread);
     qint16 CreateSimple(const QString &BlockFile, const QString &BlockName, const QString &Password,
@@ -115,11 +125,13 @@ public:
 
     // Extraction.
     // ExtractBlock writes every file of BlockFile below Path: Extracted, BadHeader (after
-    // showing HeaderMessage through Prompt) or ExtractStopped (the file being written when the
-    // stop came is discarded). Reads Global::StopRequested and Global::DialogShred: at 1, with
-    // no stop, the box itself is shredded afterwards. Raises VaulnixError for a missing box, a
-    // file that would overwrite the box, a link or file in the way of a folder, a box cut
-    // short, a failed write and a re-keyed cipher; a target that fails keeps its older file.
+    // showing HeaderMessage through Prompt), ExtractStopped (the file being written when the
+    // stop came is discarded) or ExtractedNotShredded. Every file takes its name only when
+    // complete. Reads Global::StopRequested and Global::DialogShred: at 1, with no stop, the
+    // extracted files are synced to disk and only then is the box shredded. Raises VaulnixError
+    // for an empty password, a missing or unreadable box, a file that would overwrite the box,
+    // a link or file in the way of a folder, a box cut short, a failed read, write or sync and
+    // a re-keyed cipher; a target that fails keeps its older file.
     qint16 ExtractBlock(const QString &BlockFile, const QString &Path, const QString &Password);
     // One file from the current position of the open box; the caller keyed the cipher.
     void ExtractToFile(const QString &FilePath, qint32 FileSize);
@@ -134,6 +146,9 @@ public:
     void DynamicExtractToFile(qint32 Index, const QString &Path);
     // True only when the last DynamicExtractToFile wrote its file completely.
     bool LastFileComplete() const { return lastFileComplete; }
+    // True once the last create or extraction began shredding: whatever it raised after that,
+    // its sources (or its box) may be gone, and the box (or the files) are the copy to keep.
+    bool ShredStarted() const { return shredStarted; }
     void DynamicClose();
     void Cleanup();
 
@@ -162,6 +177,7 @@ private:
     void keyCipher(const QByteArray &key);
     void requireOwnKey(const QString &BlockFile) const;
     bool stopRequested() const;
+    static void requirePassword(const QString &Password);
     qint32 rate(qint64 milliseconds) const;
     void applyHeader(BoxHeader header);
     std::optional<BoxHeader> readHeader(QFile &box);
@@ -182,7 +198,8 @@ private:
     static VaulnixError changedWhilePacked(const PackedFile &file);
     void extractSmall(const QString &target, qint64 size, FileWriter &writer);
     void flushStaged(QFileDevice &box);
-    void verifyBox(const QString &BlockFile, const QString &Password,
+    // False when a stop came first.
+    bool verifyBox(const QString &BlockFile, const QString &Password,
                    const std::vector<PackedFile> &packed);
     void shredFiles(const QStringList &paths);
     void shredOne(const QString &path, qint32 index, qint32 count);
@@ -230,6 +247,7 @@ private:
     qint32 dirCount = 0;
     quint64 keyedGeneration = 0;
     bool lastFileComplete = false;
+    bool shredStarted = false;
     std::unique_ptr<QFile> readHandle;
     std::unique_ptr<ChunkPipeline> pipeline;
     QByteArray chunk;  // one chunk of file data, reused from file to file

@@ -4,6 +4,7 @@
 #include "core/Prompt.h"
 #include "core/VaulnixError.h"
 #include "engine/EngineHelpers.h"
+#include "engine/FileSystem.h"
 #include "engine/FileWriter.h"
 #include "engine/TargetFile.h"
 
@@ -40,8 +41,10 @@ void makeFoldersBelow(const QString &root, const QString &relative, QSet<QString
             if (info.exists() && !info.isDir())
                 throw VaulnixError(
                     QStringLiteral("%1 is in the way of a folder of the box").arg(folder));
-            if (!info.exists() && !QDir().mkdir(folder))
-                throw VaulnixError(QStringLiteral("Cannot create the folder %1").arg(folder));
+            QString failure;
+            if (!info.exists() && !makeFolder(folder, failure))
+                throw VaulnixError(
+                    QStringLiteral("Cannot create the folder %1: %2").arg(folder, failure));
             checked.insert(folder);
         }
         folder += QLatin1Char('/');
@@ -84,6 +87,8 @@ void CCipherBlock::requireBox(const QString &BlockFile)
 qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
                                   const QString &Password)
 {
+    shredStarted = false;
+    requirePassword(Password);
     requireBox(BlockFile);
     prepareKeyPumping(Password);
     cipher.Initilize(Password, 0);
@@ -125,7 +130,7 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
         FileWriter writers[2];
         for (const QByteArray &raw : std::as_const(files)) {
             if (stopRequested())
-                break;
+                return ExtractStopped;
             const BoxHeader::Record record = BoxHeader::decode(raw);
             keyCipher(key);
             const QString folder =
@@ -136,27 +141,37 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
             } else {
                 for (FileWriter &writer : writers)
                     writer.finish();
-                ExtractToFile(target, record.size);
+                if (!decipherTo(target, record.size, true, target))
+                    return ExtractStopped;
             }
         }
         for (FileWriter &writer : writers)
             writer.finish();
         rateTick.StopTick();
+        if (Global::DialogShred != 1)
+            return Extracted;
+        // The files are complete: only the shredding of the box is still to come, and it comes
+        // only once they are on disk.
+        if (stopRequested())
+            return ExtractedNotShredded;
+        QString failure;
+        if (!syncFileSystems(QStringList{rootPath} + folders.mid(1), failure))
+            throw VaulnixError(QStringLiteral("The files extracted from %1 could not be saved to "
+                                              "disk: %2; the box was not shredded")
+                                   .arg(BlockFile, failure));
     }
-    result = Extracted;
-    if (Global::DialogShred == 1 && !stopRequested())
-        shredOne(BlockFile, 1, 1);
     if (stopRequested())
-        result = ExtractStopped;
-    return result;
+        return ExtractedNotShredded;
+    // Once begun, the shredding is finished: half a box helps nobody.
+    shredStarted = true;
+    shredOne(BlockFile, 1, 1);
+    return Extracted;
 }
 
 void CCipherBlock::extractSmall(const QString &target, qint64 size, FileWriter &writer)
 {
     QByteArray data(size, Qt::Uninitialized);
-    if (size > 0 && readHandle->read(data.data(), size) != size)
-        throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
-                               .arg(readHandle->fileName(), target));
+    readFromBox(*readHandle, data.data(), size, target);
     requireOwnKey(readHandle->fileName());
     cipher.Cipher(data.constData(), size, data.data());
     writer.add(target, data);
@@ -199,9 +214,7 @@ bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
     qint64 fileDone = 0;
     while (left > 0 && !stopRequested()) {
         const qint64 n = std::min(left, ChunkBytes);
-        if (readHandle->read(chunk.data(), n) != n)
-            throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
-                                   .arg(readHandle->fileName(), target));
+        readFromBox(*readHandle, chunk.data(), n, target);
         left -= n;
         requireOwnKey(readHandle->fileName());
         cipher.Cipher(chunk.constData(), n, chunk.data());
@@ -218,6 +231,7 @@ bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
 qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
                                          const QString &Password)
 {
+    requirePassword(Password);
     requireBox(BlockFile);
     prepareKeyPumping(Password);
     cipher.Initilize(Password, 0);
@@ -261,10 +275,12 @@ void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
     CreateAllFolders(base);
     QSet<QString> checked;
     makeFoldersBelow(base, dest.mid(base.size()), checked);
+    requirePassword(Global::CurrentUserPassword);
     ClearOnExit clear{cipher};
     keyCipher(Global::CurrentUserPassword.toUtf8());
     if (!readHandle->seek(headerLength + offsets[size_t(Index - 1)]))
-        throw VaulnixError(QStringLiteral("Cannot read the box %1").arg(readHandle->fileName()));
+        throw VaulnixError(QStringLiteral("Cannot read the box %1: %2")
+                               .arg(readHandle->fileName(), readHandle->errorString()));
     lastFileComplete = decipherTo(dest + name, record.size, false, name);
 }
 

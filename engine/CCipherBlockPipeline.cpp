@@ -4,6 +4,7 @@
 #include "engine/CCipherBlock.h"
 
 #include "core/VaulnixError.h"
+#include "engine/EngineHelpers.h"
 #include "engine/NativeFile.h"
 #include "engine/TargetFile.h"
 
@@ -76,9 +77,7 @@ bool CCipherBlock::decipherPiped(TargetFile &out, const QString &target, qint64 
 {
     QFile &box = *readHandle;
     const auto read = [&box, &target](char *buffer, qint64 n, bool) {
-        if (box.read(buffer, n) != n)
-            throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
-                                   .arg(box.fileName(), target));
+        EngineHelpers::readFromBox(box, buffer, n, target);
     };
     qint64 fileDone = 0;
     const auto put = [&](const char *data, qint64 n, qint64 left) {

@@ -7,8 +7,15 @@
 
 qint16 CCipherBlock::ViewBlock(const QString &BlockFile, const QString &Password)
 {
+    requirePassword(Password);
     cipher.Initilize(Password, 0);
-    const qint16 result = ProcessBlock(BlockFile);
+    qint16 result;
+    try {
+        result = ProcessBlock(BlockFile);
+    } catch (...) {
+        cipher.Clear();
+        throw;
+    }
     if (result != BadHeader)
         cipher.Clear();
     readHandle.reset();
@@ -21,8 +28,12 @@ qint16 CCipherBlock::ProcessBlock(const QString &BlockFile)
     if (BlockFile.isEmpty())
         return BadHeader;
     auto box = std::make_unique<QFile>(BlockFile);
-    if (!QFileInfo(BlockFile).isFile() || !box->open(QIODevice::ReadOnly))
+    if (!QFileInfo(BlockFile).isFile())
         return BadHeader;
+    // A box we may not read is not a damaged one.
+    if (!box->open(QIODevice::ReadOnly))
+        throw VaulnixError(
+            QStringLiteral("Cannot open the box %1: %2").arg(BlockFile, box->errorString()));
     auto header = readHeader(*box);
     if (!header)
         return BadHeader;

@@ -58,8 +58,10 @@ void CCipherBlock::CreateAllFolders(const QString &mPathToCheck)
         const QString prefix = path.left(i);
         if (QFileInfo::exists(prefix) || QFileInfo(prefix).isSymLink())
             continue;
-        if (!QDir().mkdir(prefix))
-            throw VaulnixError(QStringLiteral("Cannot create the folder %1").arg(prefix));
+        QString failure;
+        if (!makeFolder(prefix, failure) && !QFileInfo(prefix).isDir())
+            throw VaulnixError(
+                QStringLiteral("Cannot create the folder %1: %2").arg(prefix, failure));
     }
 }
 

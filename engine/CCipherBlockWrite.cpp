@@ -25,7 +25,11 @@ void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatF
     qint64 done = 0;
     while (done < n) {
         const qint64 got = file.read(buffer + done, n - done);
-        if (got <= 0)
+        if (got < 0)
+            throw VaulnixError(
+                whatFails +
+                QStringLiteral(" (cannot read %1: %2)").arg(file.fileName(), file.errorString()));
+        if (got == 0)
             throw VaulnixError(whatFails);
         done += got;
     }
@@ -36,6 +40,8 @@ void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatF
 qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockName,
                                  const QString &Password, const QString &Path, qint16 /*Shread*/)
 {
+    shredStarted = false;
+    requirePassword(Password);
     rateBytes = 0;
     ClearOnExit clear{cipher};
     // The key is derived on another core while the folder is scanned.
@@ -76,6 +82,8 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
 qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &BlockName,
                                   const QString &Password, const QString &Files, qint16 /*Shread*/)
 {
+    shredStarted = false;
+    requirePassword(Password);
     rateBytes = 0;
     ClearOnExit clear{cipher};
     auto keyReady = deriveKeyAhead(Password);
@@ -249,21 +257,31 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     QString failure;
     if (!syncToDisk(box, &failure))
         throw VaulnixError(QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, failure));
+    // The last moment a stop leaves everything as it was; from the rename on the box is there.
+    if (stopRequested())
+        return WriteStopped;
     if (!box.commit())
         throw VaulnixError(
             QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, box.errorString()));
-
-    if (Global::DialogShred == 1 && !stopRequested()) {
-        verifyBox(BlockFile, Password, packed);
-        QStringList paths;
-        paths.reserve(qsizetype(packed.size()));
-        for (const PackedFile &file : packed)
-            paths.append(file.path);
-        shredFiles(paths);
-        if (folderBox)
-            removePackedFolders();
-    }
+    // The rename is on disk only once the folder's entries are.
+    if (!syncFolder(QFileInfo(BlockFile).absolutePath(), failure))
+        throw VaulnixError(QStringLiteral("The box %1 was written, but its folder could not be "
+                                          "saved to disk: %2; nothing was shredded")
+                               .arg(BlockFile, failure));
     rateTick.StopTick();
+    if (Global::DialogShred != 1)
+        return Written;
+    if (stopRequested() || !verifyBox(BlockFile, Password, packed) || stopRequested())
+        return WrittenNotShredded;
+    // Once begun, the shredding is finished: a stop halfway would leave the folder in pieces.
+    shredStarted = true;
+    QStringList paths;
+    paths.reserve(qsizetype(packed.size()));
+    for (const PackedFile &file : packed)
+        paths.append(file.path);
+    shredFiles(paths);
+    if (folderBox)
+        removePackedFolders();
     return Written;
 }
 
@@ -355,7 +373,7 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
     }
 }
 
-void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
+bool CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
                              const std::vector<PackedFile> &packed)
 {
     const QString failed =
@@ -363,7 +381,8 @@ void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
             .arg(BlockFile);
     QFile box(BlockFile);
     if (!box.open(QIODevice::ReadOnly))
-        throw VaulnixError(failed);
+        throw VaulnixError(
+            failed + QStringLiteral(" (cannot read %1: %2)").arg(BlockFile, box.errorString()));
     const QByteArray key = Password.toUtf8();
     keyCipher(key);
     const auto header = readHeader(box);
@@ -377,7 +396,8 @@ void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
             throw VaulnixError(failed);
         QFile source(packed[i].path);
         if (!source.open(QIODevice::ReadOnly))
-            throw VaulnixError(failed);
+            throw VaulnixError(failed + QStringLiteral(" (cannot read %1: %2)")
+                                            .arg(source.fileName(), source.errorString()));
         keyCipher(key);
         for (qint64 left = record.size; left > 0;) {
             const qint64 n = std::min(left, ChunkBytes);
@@ -389,6 +409,9 @@ void CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
                 throw VaulnixError(failed);
             left -= n;
             pump();
+            if (stopRequested())
+                return false;
         }
     }
+    return true;
 }

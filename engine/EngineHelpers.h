@@ -44,6 +44,23 @@ inline void writeAll(QFileDevice &file, const char *data, qint64 n, const QStrin
     }
 }
 
+// Reads n bytes of an open box that should hold them: a box that ends first is cut short, a
+// read the system refuses is named with its cause.
+inline void readFromBox(QFileDevice &box, char *data, qint64 n, const QString &target)
+{
+    while (n > 0) {
+        const qint64 got = box.read(data, n);
+        if (got < 0)
+            throw VaulnixError(QStringLiteral("Cannot read the box %1: %2")
+                                   .arg(box.fileName(), box.errorString()));
+        if (got == 0)
+            throw VaulnixError(QStringLiteral("The box %1 is cut short; %2 is incomplete")
+                                   .arg(box.fileName(), target));
+        data += got;
+        n -= got;
+    }
+}
+
 inline void writeAll(QFileDevice &file, const QByteArray &data, const QString &name)
 {
     writeAll(file, data.constData(), data.size(), name);

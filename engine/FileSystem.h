@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QFileDevice;
 
@@ -24,6 +25,14 @@ bool makePrivate(QFileDevice &file);
 // private (0600) when there is none.
 bool keepModeOf(const QString &path, QFileDevice &file);
 
+// Makes one folder; false with the system's reason in error.
+bool makeFolder(const QString &path, QString &error);
+// Forces a folder's entries (names created, renamed or removed in it) onto the disk.
+bool syncFolder(const QString &path, QString &error);
+// Forces everything written to the file systems that hold these folders onto the disk: one call
+// for each file system, however many files were written there.
+bool syncFileSystems(const QStringList &folders, QString &error);
+
 struct FolderEntry
 {
     QString name;
@@ -31,5 +40,6 @@ struct FolderEntry
     bool folder = false;
 };
 // The visible regular files and folders of path, sorted by name. Symbolic links, devices,
-// pipes, sockets and names beginning with "." are left out. Empty when path cannot be listed.
+// pipes, sockets and names beginning with "." are left out. Raises VaulnixError naming the folder
+// and the cause when it, or an entry in it, cannot be read: a listing with holes would go unseen.
 QList<FolderEntry> listFolder(const QString &path);

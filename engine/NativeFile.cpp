@@ -107,6 +107,38 @@ bool NativeFile::openIn(const NativeFile &folder, const QString &name)
     return true;
 }
 
+bool NativeFile::openUnnamedIn(const QString &folder)
+{
+    close();
+    exists = false;
+#if defined(O_TMPFILE)
+    // The name is given through /proc, which needs no privilege.
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procFds)
+        return false;
+    do {
+        handle =
+            ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    } while (handle < 0 && errno == EINTR);
+    return handle >= 0;
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+bool NativeFile::linkAs(const QString &path)
+{
+    exists = false;
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(handle);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(path).constData(),
+                 AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    exists = errno == EEXIST;
+    failed();
+    return false;
+}
+
 qint64 NativeFile::readSome(char *data, qint64 n)
 {
     ssize_t got;
@@ -170,6 +202,16 @@ bool NativeFile::open(const QString &path, Mode mode)
 bool NativeFile::openIn(const NativeFile &folder, const QString &name)
 {
     return open(folder.folderPath + QLatin1Char('/') + name, Mode::Read);
+}
+
+bool NativeFile::openUnnamedIn(const QString &)
+{
+    return false;
+}
+
+bool NativeFile::linkAs(const QString &)
+{
+    return false;
 }
 
 qint64 NativeFile::readSome(char *data, qint64 n)

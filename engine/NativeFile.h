@@ -25,6 +25,12 @@ public:
     // Opens the file name in a folder opened with Mode::Folder, for reading: no walk along the
     // whole path for every file of a folder.
     bool openIn(const NativeFile &folder, const QString &name);
+    // Creates a file with no name in folder, for writing; linkAs() gives it one. If the program
+    // dies first, the file vanishes with it. False where the file system cannot do this.
+    bool openUnnamedIn(const QString &folder);
+    // Gives the open unnamed file the name path; fails when anything of that name exists, and
+    // alreadyExists() then says so.
+    bool linkAs(const QString &path);
     // Up to n bytes; fewer only at the end of the file; -1 on an error.
     qint64 read(char *data, qint64 n);
     // Reads a file expected to hold n bytes into data, which has room for n + 1: returns n + 1

@@ -8,24 +8,13 @@
 
 TargetFile::TargetFile(const QString &path)
     : target(path)
-    , writePath(path)
+    , folder(path.left(path.lastIndexOf(QLatin1Char('/')) + 1))
 {
-    if (file.open(writePath, NativeFile::Mode::CreateNew))
+    unnamed = file.openUnnamedIn(folder);
+    if (unnamed)
         return;
-    replacing = file.alreadyExists();
-    // The successor gets a random name of its own in the same folder, created exclusively: a
-    // file that happens to be there already belongs to someone else and is never touched. The
-    // name does not grow with the target's, so it always fits.
-    const QString folder = target.left(target.lastIndexOf(QLatin1Char('/')) + 1);
-    bool created = false;
-    for (int attempt = 0; replacing && !created && attempt < 100; ++attempt) {
-        writePath = folder + QStringLiteral(".vaulnix-part-") +
-                    QString::number(QRandomGenerator::global()->generate64(), 36);
-        created = file.open(writePath, NativeFile::Mode::CreateNew);
-        if (!created && !file.alreadyExists())
-            break;
-    }
-    if (!created) {
+    if (!newPartName(
+            [this](const QString &name) { return file.open(name, NativeFile::Mode::CreateNew); })) {
         finished = true; // nothing of ours to remove
         throw VaulnixError(QStringLiteral("Cannot create %1: %2").arg(target, file.errorString()));
     }
@@ -36,7 +25,25 @@ TargetFile::~TargetFile()
     if (finished)
         return;
     file.close();
-    QFile::remove(writePath);
+    if (!partPath.isEmpty())
+        QFile::remove(partPath);
+}
+
+template<typename Make> bool TargetFile::newPartName(Make make)
+{
+    // A random name created exclusively: a file that happens to be there already belongs to
+    // someone else and is never touched. The name does not grow with the target's, so it fits.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            folder + PartPrefix + QString::number(QRandomGenerator::global()->generate64(), 36);
+        if (make(name)) {
+            partPath = name;
+            return true;
+        }
+        if (!file.alreadyExists())
+            return false;
+    }
+    return false;
 }
 
 void TargetFile::write(const char *data, qint64 n)
@@ -45,12 +52,33 @@ void TargetFile::write(const char *data, qint64 n)
         throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
 }
 
+void TargetFile::replaceTarget()
+{
+    QString failure;
+    if (!replaceFile(partPath, target, failure))
+        throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(target, failure));
+    partPath.clear();
+}
+
 void TargetFile::finish()
 {
+    if (!unnamed) {
+        if (!file.close())
+            throw VaulnixError(
+                QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
+        replaceTarget();
+        finished = true;
+        return;
+    }
+    if (!file.linkAs(target)) {
+        // An older file is there: the new one takes a part name beside it, then its place.
+        if (!file.alreadyExists() ||
+            !newPartName([this](const QString &name) { return file.linkAs(name); }))
+            throw VaulnixError(
+                QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
+        replaceTarget();
+    }
+    finished = true;
     if (!file.close())
         throw VaulnixError(QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
-    QString failure;
-    if (replacing && !replaceFile(writePath, target, failure))
-        throw VaulnixError(QStringLiteral("Cannot replace %1: %2").arg(target, failure));
-    finished = true;
 }

@@ -4,9 +4,10 @@
 
 #include <QString>
 
-// A file being extracted. A new target is written in place; an existing one is replaced only
-// once its successor is complete, so a stop or an error never costs the older file. Whatever is
-// not finished is removed.
+// A file being extracted. It is written under no name, or under a part name of its own, and
+// takes its real name only once complete: a stop, an error or a crash never leaves a file cut
+// short under its real name, and an older file there stays until its successor is whole.
+// Whatever is not finished is removed.
 class TargetFile
 {
 public:
@@ -18,10 +19,18 @@ public:
     void write(const char *data, qint64 n); // throws VaulnixError
     void finish();                          // throws VaulnixError
 
+    static constexpr QLatin1StringView PartPrefix{".vaulnix-part-"};
+
 private:
+    // Makes a new part name in the target's folder with make, which fails when the name is
+    // taken; false with file's error when it fails for another reason.
+    template<typename Make> bool newPartName(Make make);
+    void replaceTarget();
+
     QString target;
-    QString writePath;
+    QString folder;
+    QString partPath; // empty while the file has no name
     NativeFile file;
-    bool replacing = false;
+    bool unnamed = false;
     bool finished = false;
 };

@@ -4,6 +4,7 @@
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "core/Global.h"
+#include "engine/CCipherBlock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -137,11 +138,17 @@ TEST_F(Runner, ShredFollowsEachRowsOwnOption)
 {
     file("A/a.txt", "a");
     file("B/b.txt", "b");
+    file("C/c.txt", "c");
+    ASSERT_EQ(CCipherBlock().CreateBlock(tmp.filePath("c.vlx"), "C", "pw", tmp.filePath("C"), 0),
+              CCipherBlock::Written);
     Actions::AddAction(1, tmp.filePath("a.vlx"), "A", tmp.filePath("A"), 1, 1, "");
     Actions::AddAction(1, tmp.filePath("b.vlx"), "B", tmp.filePath("B"), 0, 1, "");
+    Actions::AddAction(2, tmp.filePath("c.vlx"), "C", tmp.filePath("out"), 0, 1, "");
     runner.ProcessScript();
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath("A/a.txt")));
     EXPECT_EQ(TestSupport::readFile(tmp.filePath("B/b.txt")), "b");
+    EXPECT_EQ(TestSupport::readFile(tmp.filePath("out/c.txt")), "c");
+    EXPECT_TRUE(QFileInfo::exists(tmp.filePath("c.vlx"))) << "an extract row without Shred";
 }
 
 TEST_F(Runner, ClearAndCountActions)

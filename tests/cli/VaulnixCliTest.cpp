@@ -1,4 +1,5 @@
 #include "cli/VaulnixCli.h"
+#include "FakeConsole.h"
 #include "TestSupport.h"
 #include "cli/CliArguments.h"
 #include "cli/Console.h"
@@ -17,34 +18,6 @@
 using TestSupport::writeFile;
 
 namespace {
-
-// Captured streams and a scripted standard input, which at a terminal answers the prompts.
-class FakeConsole : public Console
-{
-public:
-    std::ostream &out() override { return output; }
-    std::ostream &err() override { return errors; }
-    bool inputIsTerminal() const override { return inputTerminal; }
-    bool errorIsTerminal() const override { return errorTerminal; }
-    QByteArray readInputLine(qsizetype maxBytes, bool &truncated) override
-    {
-        QByteArray line = input.left(input.indexOf('\n'));
-        input.remove(0, line.size() + 1);
-        truncated = line.size() > maxBytes;
-        line.truncate(maxBytes);
-        return line;
-    }
-    QByteArray readHiddenLine(const QString &, qsizetype maxBytes, bool &truncated) override
-    {
-        ++prompts;
-        return readInputLine(maxBytes, truncated);
-    }
-
-    bool inputTerminal = false, errorTerminal = false;
-    QByteArray input; // what standard input holds
-    int prompts = 0;
-    std::ostringstream output, errors;
-};
 
 class Cli : public ::testing::Test
 {
@@ -127,6 +100,42 @@ TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
     EXPECT_FALSE(QFileInfo::exists(path("new.vlx")) || QFileInfo::exists(path("out")));
     EXPECT_TRUE(QFileInfo::exists(path("a")) && QFileInfo::exists(path("src/a.txt")) &&
                 QFileInfo::exists(path(b)));
+}
+
+TEST_F(Cli, CtrlCDuringAWholeExtractionSaysWhatWasLeftUndone)
+{
+    write("src/a.txt", "abc");
+    write("src/X/b.txt", "hello");
+    ASSERT_EQ(run({"create", path("box.vlx"), path("src")}), 0);
+    bool atLast = false; // else at the first file
+    QObject::connect(&engine, &CCipherBlock::CipherProgress, &engine,
+                     [&atLast](qint32, qint32 done, qint32 total, auto &&...) {
+                         Global::StopRequested = !atLast || done == total;
+                     });
+    const auto extract = [&](const QString &out, bool shred) {
+        QStringList arguments{"extract", path("box.vlx"), path(out)};
+        if (shred)
+            arguments << "--shred";
+        const int status = run(arguments);
+        Global::StopRequested = 0;
+        return status;
+    };
+    EXPECT_EQ(extract("first", true), 3);
+    EXPECT_NE(last->errors.str().find("the extraction into " + path("first").toStdString() +
+                                      " is incomplete"),
+              std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(path("first/x/b.txt"))); // folder entries are lower-cased
+    atLast = true;
+    EXPECT_EQ(extract("whole", false), 0); // nothing was left to stop
+    EXPECT_EQ(extract("kept", true), 3);
+    EXPECT_NE(last->errors.str().find("every file is extracted into " + path("kept").toStdString() +
+                                      ", but the box " + path("box.vlx").toStdString() +
+                                      " was not shredded"),
+              std::string::npos)
+        << last->errors.str();
+    for (const char *out : {"whole", "kept"})
+        EXPECT_EQ(TestSupport::readFile(path(QString(out) + "/x/b.txt")), "hello");
+    EXPECT_TRUE(QFileInfo::exists(path("box.vlx")));
 }
 
 TEST_F(Cli, ANonAsciiPasswordFileMakesAPrivateBox)
