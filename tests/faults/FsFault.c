@@ -726,6 +726,12 @@ __attribute__((constructor)) static void armFromEnvironment(void)
     static const char *const actions[] = {"fail", "dead", "short", "kill"};
     static const long actionValues[] = {FsFail, FsFailFromThenOn, FsShortWrite, FsKill};
     snprintf(reportPath, sizeof reportPath, "%s", env("VAULNIX_FSFAULT_REPORT", ""));
+    /* The first armed process of a run replaces an older report; its children (a shell's
+     * command) then only write one when they saw matching calls. */
+    if (reportPath[0] && !getenv("VAULNIX_FSFAULT_REPORTING")) {
+        writeReport();
+        setenv("VAULNIX_FSFAULT_REPORTING", "1", 1);
+    }
     vaulnix_fsfault_arm(
         path, opsFromText(env("VAULNIX_FSFAULT_OPS", "all")),
         strtol(env("VAULNIX_FSFAULT_AT", "0"), NULL, 10),
@@ -733,10 +739,8 @@ __attribute__((constructor)) static void armFromEnvironment(void)
         (int)lookupName(env("VAULNIX_FSFAULT_ACTION", "fail"), actions, actionValues, 4));
 }
 
-/* A shell that runs the watched program also loads this library: only a process that saw
- * matching calls overwrites a report another one wrote. */
 __attribute__((destructor)) static void reportAtExit(void)
 {
-    if (reportPath[0] && (atomic_load(&seen) > 0 || access(reportPath, F_OK) != 0))
+    if (atomic_load(&seen) > 0)
         writeReport();
 }
