@@ -12,6 +12,9 @@
 #   BUILD_DIR=build-bench         build with vaulnix-cli, vaulnix-desktop-bench, vaulnix-bench
 #                                 and cipher_bench (make bench)
 #   DOC=docs/performance.md       where the summary goes (DOC= leaves it alone)
+#   SHRED_WORK=/var/tmp/vaulnix-bench-shred   where the shred rows run: a disk, not a tmpfs, since
+#                                 they measure what syncing to disk costs
+#   SHRED_REPS=3                  rounds of the shred rows
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,7 +32,7 @@ sevenzip=$(command -v 7zz || command -v 7z || true)
 for t in "$vb" "$cb" "$cli" "$db"; do
   [ -x "$t" ] || { echo "missing $t: run make bench (or build with VAULNIX_BUILD_BENCH)" >&2; exit 1; }
 done
-for t in tar openssl "$sevenzip" /usr/bin/time; do
+for t in tar openssl "$sevenzip" /usr/bin/time strace; do
   command -v "$t" >/dev/null || { echo "missing $t: scripts/install-deps.sh --bench" >&2; exit 1; }
 done
 
@@ -283,3 +286,62 @@ echo >&2
   done
 } | tee "$work/results.md"
 echo "(also in $work/results.md; raw runs in $res)" >&2
+
+# Shredding on a disk: each step with and without --shred, so the difference is what shredding
+# adds (the read-back, the syncs that come first, the overwriting); the syncs alone are timed
+# by strace in one more run of each.
+shred_work=${SHRED_WORK:-/var/tmp/vaulnix-bench-shred}
+shred_reps=${SHRED_REPS:-3}
+echo "shred rows on $(stat -f -c %T "$(dirname "$shred_work")") ..." >&2
+rm -rf "$shred_work" && mkdir -p "$shred_work"
+sres=$res/shred
+mkdir -p "$sres"
+# srun LABEL COMMAND...: one run on the disk, the disk's earlier writes flushed first.
+srun() {
+  local label=$1 t0 t1
+  shift
+  sync
+  t0=$(date +%s%N)
+  "$@" >/dev/null 2>"$out/err" || { echo "failed: $*" >&2; cat "$out/err" >&2; exit 1; }
+  t1=$(date +%s%N)
+  echo "$(((t1 - t0) / 1000))" >>"$sres/$label"
+}
+sync_ms() { # the milliseconds COMMAND spends in the calls named by $1
+  local calls=$1
+  shift
+  strace -f -T -e trace="$calls" -o "$out/strace" "$@" >/dev/null 2>&1
+  awk -F'<' '/= 0 </ {sub(/>.*/, "", $NF); s += $NF} END {printf "%.1f", s * 1000}' "$out/strace"
+}
+for ((r = 0; r < shred_reps; r++)); do
+  for name in big tree-20000; do
+    d=$shred_work/$name
+    for shred in "" --shred; do
+      label=$name/pack${shred:+-shred}
+      rm -rf "$d" && mkdir -p "$d" && cp -a "$corpus/$name" "$d/src"
+      srun "$label" "$cli" create "$d/box.vlx" "$d/src" --password-file "$pwfile" --quiet $shred
+      rm -rf "$d/out"
+      srun "$name/unpack${shred:+-shred}" "$cli" extract "$d/box.vlx" "$d/out" \
+        --password-file "$pwfile" --quiet $shred
+    done
+  done
+done
+sseconds() { fastest <"$sres/$1" | awk '{printf "%.3f", $1 / 1e6}'; }
+{
+  echo "### Shredding, on $(stat -f -c %T "$shred_work") (fastest of $shred_reps rounds)"
+  echo
+  echo "| corpus | step | without --shred s | with --shred s | the syncs before shredding ms |"
+  echo "|---|---|---|---|---|"
+  for name in big tree-20000; do
+    d=$shred_work/$name
+    rm -rf "$d" && mkdir -p "$d" && cp -a "$corpus/$name" "$d/src" && sync
+    # The box's own fsync comes in every pack; the folder's fsync is what a pack adds before
+    # shredding (the last fsync of a folder before the sources are overwritten).
+    pack_sync=$(sync_ms fsync "$cli" create "$d/box.vlx" "$d/src" --password-file "$pwfile" --quiet)
+    rm -rf "$d/out" && sync
+    unpack_sync=$(sync_ms syncfs "$cli" extract "$d/box.vlx" "$d/out" --password-file "$pwfile" \
+      --quiet --shred)
+    echo "| $(corpus_label "$name") | pack | $(sseconds "$name/pack") | $(sseconds "$name/pack-shred") | box and its folder: $pack_sync |"
+    echo "| $(corpus_label "$name") | unpack | $(sseconds "$name/unpack") | $(sseconds "$name/unpack-shred") | one syncfs: $unpack_sync |"
+  done
+} | tee -a "$work/results.md"
+rm -rf "$shred_work"

@@ -23,7 +23,8 @@ void CCipherBlock::shredOne(const QString &path, qint32 index, qint32 count)
     const qint64 size = QFileInfo(path).size();
     if (size > 0) {
         // Read-write keeps the contents: the spaces land on the file's own blocks.
-        if (!file.open(QIODevice::ReadWrite))
+        // Unbuffered: every write that fails says why at once.
+        if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
             throw VaulnixError(QStringLiteral("Cannot shred %1: %2").arg(path, file.errorString()));
         const QByteArray spaces(qsizetype(std::min(size, ShredBytes)), ' ');
         qint64 left = size;

@@ -14,7 +14,7 @@ packages=(
 )
 
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(7zip openssl time)
+  packages+=(7zip openssl time strace)
 fi
 if [ "${1:-}" = "--docs" ]; then
   packages+=(imagemagick openbox tint2)
