@@ -138,6 +138,22 @@ TEST_F(Cli, CtrlCDuringAWholeExtractionSaysWhatWasLeftUndone)
     EXPECT_TRUE(QFileInfo::exists(path("box.vlx")));
 }
 
+TEST_F(Cli, CtrlCOnceTheBoxIsInPlaceKeepsTheSourcesAndSaysSo)
+{
+    write("src/a.txt", "abc");
+    const QString box = path("box.vlx");
+    // The box takes its name at the commit; the next breath of the pump is in the read-back.
+    engine.setPump([&box] { Global::StopRequested = QFileInfo::exists(box); });
+    EXPECT_EQ(run({"create", box, path("src"), "--shred"}), 3);
+    engine.setPump({});
+    Global::StopRequested = 0;
+    EXPECT_NE(last->errors.str().find("is complete, but its sources were not shredded"),
+              std::string::npos)
+        << last->errors.str();
+    EXPECT_EQ(TestSupport::readFile(path("src/a.txt")), "abc");
+    EXPECT_EQ(run({"list", box}), 0);
+}
+
 TEST_F(Cli, ANonAsciiPasswordFileMakesAPrivateBox)
 {
     const TestSupport::ScopedUmask usual(022);
