@@ -151,6 +151,24 @@ TEST_F(Runner, ShredFollowsEachRowsOwnOption)
     EXPECT_TRUE(QFileInfo::exists(tmp.filePath("c.vlx"))) << "an extract row without Shred";
 }
 
+TEST_F(Runner, AStepWhoseShreddingFailedHalfwayStillTurnsRound)
+{
+    file("A/a.txt", "a");
+    const QString b = file("A/b.txt", "b");
+    Actions::AddAction(1, tmp.filePath("a.vlx"), "A", tmp.filePath("A"), 1, 1, "");
+    // Once a.txt is shredded, b.txt becomes something that cannot be shredded.
+    QObject::connect(&host.Engine(), &CCipherBlock::ShredFile, [&b](qint32 index, auto &&...) {
+        if (index == 1 && QFile::remove(b))
+            QDir().mkdir(b);
+    });
+    runner.ProcessScript();
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].contains("Cannot shred " + b))
+        << prompt.messages[0].toStdString();
+    // The box is now the only copy of a.txt: packed again, the folder would replace it.
+    EXPECT_EQ(kind(0), "Extract");
+}
+
 TEST_F(Runner, ClearAndCountActions)
 {
     const qint32 first = Actions::AddAction(1, "/b/one.vlx", "one", "/one", 0, 1, "");
