@@ -139,7 +139,7 @@ void ActionRunner::RunCreate()
     main.SetIcon(1);
     main.SetStatus(QStringLiteral("Locating Box Contents..."));
     QCoreApplication::processEvents();
-    qint16 result;
+    CCipherBlock::WriteResult result;
     if (!Actions::IsFileList(Global::DialogFolder))
         result = main.Engine().CreateBlock(Global::DialogBoxFile, Global::DialogBoxName,
                                            Global::CurrentUserPassword, Global::DialogFolder,
@@ -159,8 +159,11 @@ void ActionRunner::RunExtract(const QString &BoxFile)
     if (Global::CurrentUserPassword.isEmpty())
         return;
     main.SetIcon(1);
-    if (main.Engine().ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword) ==
-        CCipherBlock::Extracted)
+    const CCipherBlock::ExtractResult result =
+        main.Engine().ExtractBlock(BoxFile, Global::DialogFolder, Global::CurrentUserPassword);
+    if (result == CCipherBlock::ExtractBadHeader)
+        Prompt::inform(CCipherBlock::HeaderMessage);
+    if (result == CCipherBlock::Extracted)
         ++SuccessCount;
 }
 

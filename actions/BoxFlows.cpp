@@ -10,7 +10,6 @@
 #include "dialogs/cDialog.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
-#include "engine/BoxHeader.h"
 #include "engine/CCipherBlock.h"
 #include "engine/CTick.h"
 
@@ -138,23 +137,18 @@ void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
     window.lblName->setText(QStringLiteral("Box Name: ") + engine.BlockName());
     window.lblRoot->setText(QStringLiteral("Root Folder: ") + engine.RootPath());
     const QLocale locale;
-    qint64 total = 0;
-    const QList<QByteArray> files = engine.Files();
+    const BoxCatalogue &box = engine.Catalogue();
     QList<QTreeWidgetItem *> rows;
-    rows.reserve(files.size());
-    for (const QByteArray &raw : files) {
-        const BoxHeader::Record record = BoxHeader::decode(raw);
-        // Folder indices 0 and 1 both mean the extraction folder itself.
-        const QString folderPart =
-            record.folderIndex >= 2 ? engine.Directories().at(record.folderIndex - 1) : QString();
-        auto *row = new QTreeWidgetItem(
-            {folderPart + QString::fromUtf8(record.name), locale.toString(record.size)});
+    rows.reserve(box.files.size());
+    for (const BoxCatalogue::File &file : box.files) {
+        auto *row = new QTreeWidgetItem({box.storedPath(file), locale.toString(file.size)});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         rows << row;
-        total += record.size;
     }
+    const qint64 total = box.totalBytes;
+    const qsizetype files = box.files.size();
     window.lvFiles->addTopLevelItems(rows);
-    window.lblMsg->setText(QStringLiteral("Files: ") + locale.toString(qint64(files.size())) +
+    window.lblMsg->setText(QStringLiteral("Files: ") + locale.toString(qint64(files)) +
                            QStringLiteral("        Size: ") + frmBlock::sizeText(total));
     Global::DialogResult = 0;
     window.exec();
@@ -178,6 +172,7 @@ void BoxFlows::extractSelected(const QString &boxFile, const QString &folder)
     try {
         if (engine.DynamicExtractBlock(boxFile, folder, Global::CurrentUserPassword) !=
             CCipherBlock::Read) {
+            Prompt::inform(CCipherBlock::HeaderMessage);
             engine.DynamicClose();
             main.SetIcon(0);
             main.SetBusy(false);

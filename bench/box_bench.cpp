@@ -91,20 +91,22 @@ int main(int argc, char **argv)
         auto scanned = start, tabled = start;
         QObject::connect(&engine, &CCipherBlock::CreatingBlock, [&] { scanned = Clock::now(); });
         QObject::connect(&engine, &CCipherBlock::CreatingFileBlock, [&] { tabled = Clock::now(); });
-        const qint16 result = command == "pack" ? engine.CreateBlock(box, QStringLiteral("bench"),
-                                                                     password, folder, 0)
-                                                : engine.ExtractBlock(box, folder, password);
+        const bool done =
+            command == "pack"
+                ? engine.CreateBlock(box, QStringLiteral("bench"), password, folder, 0) ==
+                      CCipherBlock::Written
+                : engine.ExtractBlock(box, folder, password) == CCipherBlock::Extracted;
         const auto end = Clock::now();
         const auto seconds = [](auto from, auto to) {
             return std::chrono::duration<double>(to - from).count();
         };
-        if (result != (command == "pack" ? CCipherBlock::Written : CCipherBlock::Extracted)) {
-            std::fprintf(stderr, "%s failed with result %d\n", command.c_str(), result);
+        if (!done) {
+            std::fprintf(stderr, "%s failed\n", command.c_str());
             return 1;
         }
         std::printf("%s %lld files %lld bytes %.3f s", command.c_str(),
                     static_cast<long long>(command == "pack" ? engine.FileList().size()
-                                                             : engine.Files().size()),
+                                                             : engine.Catalogue().files.size()),
                     static_cast<long long>(engine.TotalBytes()), seconds(start, end));
         if (command == "pack")
             std::printf(" (key and scan %.3f, file table %.3f, file data %.3f)",

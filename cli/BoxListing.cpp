@@ -3,7 +3,6 @@
 #include "cli/CliArguments.h"
 #include "cli/Console.h"
 #include "core/Global.h"
-#include "engine/BoxHeader.h"
 #include "engine/CCipherBlock.h"
 
 #include <QFile>
@@ -12,20 +11,14 @@
 BoxRecords BoxRecords::of(const CCipherBlock &engine)
 {
     BoxRecords result;
-    const QStringList &directories = engine.Directories();
-    const QList<QByteArray> files = engine.Files();
-    result.list.reserve(files.size());
-    for (const QByteArray &raw : files) {
-        const BoxHeader::Record decoded = BoxHeader::decode(raw);
-        // Index 0 and 1 both stand for the extraction folder itself.
-        QString folder;
-        if (decoded.folderIndex >= 2 && decoded.folderIndex <= directories.size())
-            folder = directories.at(decoded.folderIndex - 1);
+    const BoxCatalogue &box = engine.Catalogue();
+    result.list.reserve(box.files.size());
+    for (const BoxCatalogue::File &file : box.files) {
         Record record;
-        record.storedPath = folder + QString::fromUtf8(decoded.name);
+        record.storedPath = box.storedPath(file);
         record.relativePath = record.storedPath;
         record.relativePath.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        record.size = decoded.size;
+        record.size = file.size;
         result.list.append(record);
     }
     return result;

@@ -312,8 +312,7 @@ CliPrompt::~CliPrompt()
 
 Prompt::Answer CliPrompt::message(const QString &text, Buttons buttons, Icon, const QString &)
 {
-    if (text != CCipherBlock::HeaderMessage)
-        err << "vaulnix-cli: " << ConsoleText::utf8(ConsoleText::printable(text)) << std::endl;
+    err << "vaulnix-cli: " << ConsoleText::utf8(ConsoleText::printable(text)) << std::endl;
     return unattended(buttons);
 }
 
@@ -351,15 +350,15 @@ void ProgressDisplay::attach(CCipherBlock &engine)
         [this](qint32 current, qint32 total) { header(current, total); });
     connections << QObject::connect(
         &engine, &CCipherBlock::CipherProgress, &engine,
-        [this](qint32, qint32 done, qint32 total, qint32, qint32, const QString &file) {
+        [this](qint32, qint64 done, qint64 total, qint64, qint64, const QString &file) {
             if (selective)
                 data(selectionDone + done, selectionTotal, file);
             else
                 data(done, total, file);
         });
     connections << QObject::connect(&engine, &CCipherBlock::ShredFile, &engine,
-                                    [this](qint32 index, qint32 count, const QString &file, qint32,
-                                           qint32) { shredding(index, count, file); });
+                                    [this](qint32 index, qint32 count, const QString &file, qint64,
+                                           qint64) { shredding(index, count, file); });
 }
 
 void ProgressDisplay::setSelection(qint64 done, qint64 total)

@@ -59,7 +59,7 @@ ExitStatus CreateCommand::run(const QString &password)
     JobSettings job(arguments.shred);
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);
-    const qint16 result =
+    const CCipherBlock::WriteResult result =
         arguments.fileList ? engine.CreateSimple(box, name, password, files.join(QLatin1Char(';')),
                                                  Global::DialogShred)
                            : engine.CreateBlock(box, name, password, folder, Global::DialogShred);

@@ -45,7 +45,7 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
     JobSettings job(arguments.shred);
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);
-    qint16 result = CCipherBlock::Extracted;
+    CCipherBlock::ExtractResult result = CCipherBlock::Extracted;
     try {
         result = engine.ExtractBlock(box, folder, password);
     } catch (...) {
@@ -53,7 +53,7 @@ ExitStatus ExtractCommand::extractWhole(const QString &password)
         throw;
     }
     progress.finish();
-    if (result == CCipherBlock::BadHeader)
+    if (result == CCipherBlock::ExtractBadHeader)
         wrongPassword();
     if (result == CCipherBlock::ExtractStopped)
         stopped();

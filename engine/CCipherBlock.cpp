@@ -29,19 +29,23 @@ void CCipherBlock::pump()
         pumpMessages();
 }
 
-void CCipherBlock::keyCipher(const QByteArray &key)
+void CCipherBlock::requireDone(ChunkTransform::Outcome outcome, const QString &BlockFile,
+                               const QString &file)
 {
-    cipher.Initilize(key, 0);
-    keyedGeneration = CCipher::Generation();
-}
-
-void CCipherBlock::requireOwnKey(const QString &BlockFile) const
-{
-    // Going on under another stream would write garbage and call it done.
-    if (CCipher::Generation() != keyedGeneration)
+    switch (outcome) {
+    case ChunkTransform::Outcome::Done:
+        return;
+    case ChunkTransform::Outcome::Rekeyed:
+        // Going on under another stream would write garbage and call it done.
         throw VaulnixError(QStringLiteral("The cipher was re-keyed by another operation while "
                                           "working on the box %1; this step was not completed")
                                .arg(BlockFile));
+    case ChunkTransform::Outcome::NotAuthentic:
+        break;
+    }
+    throw VaulnixError(QStringLiteral("%1 in the box %2 was altered or damaged (it does not "
+                                      "authenticate); it was not extracted")
+                           .arg(file, BlockFile));
 }
 
 bool CCipherBlock::stopRequested() const

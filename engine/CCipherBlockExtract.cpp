@@ -1,7 +1,6 @@
 #include "engine/CCipherBlock.h"
 
 #include "core/Global.h"
-#include "core/Prompt.h"
 #include "core/VaulnixError.h"
 #include "engine/EngineHelpers.h"
 #include "engine/FileSystem.h"
@@ -53,12 +52,9 @@ void makeFoldersBelow(const QString &root, const QString &relative, QSet<QString
 
 } // namespace
 
-QString CCipherBlock::extractTarget(const BoxHeader::Record &record) const
+QString CCipherBlock::extractTarget(const BoxCatalogue::File &file) const
 {
-    const QString name = QString::fromUtf8(record.name);
-    if (record.folderIndex >= 2)
-        return rootPath + entryToPath(directories.at(record.folderIndex - 1)) + name;
-    return rootPath + name;
+    return rootPath + entryToPath(catalogue.folderOf(file)) + file.name;
 }
 
 void CCipherBlock::refuseOverwritingBox(const QString &BlockFile, const QString &target,
@@ -84,34 +80,28 @@ void CCipherBlock::requireBox(const QString &BlockFile)
         throw VaulnixError(QStringLiteral("The box %1 was not found").arg(BlockFile));
 }
 
-qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
-                                  const QString &Password)
+CCipherBlock::ExtractResult CCipherBlock::ExtractBlock(const QString &BlockFile,
+                                                       const QString &Path, const QString &Password)
 {
     shredStarted = false;
     requirePassword(Password);
     requireBox(BlockFile);
-    prepareKeyPumping(Password);
-    cipher.Initilize(Password, 0);
-    qint16 result = ProcessBlock(BlockFile);
-    rootPath = withSlash(Path);
-    if (result == BadHeader) {
-        Prompt::inform(HeaderMessage);
-        readHandle.reset();
-        return BadHeader;
-    }
+    ClearOnExit clear{cipher};
+    struct CloseOnExit
     {
-        ClearOnExit clear{cipher};
-        struct CloseOnExit
-        {
-            std::unique_ptr<QFile> &handle;
-            ~CloseOnExit() { handle.reset(); }
-        } close{readHandle};
-
+        std::unique_ptr<QFile> &handle;
+        ~CloseOnExit() { handle.reset(); }
+    } close{readHandle};
+    const ReadResult read = openBox(BlockFile, Password);
+    rootPath = withSlash(Path);
+    if (read == BadHeader)
+        return ExtractBadHeader;
+    {
         const QString boxName = fileNameOf(QDir::fromNativeSeparators(BlockFile));
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            const BoxHeader::Record record = BoxHeader::decode(files.at(i));
-            if (QString::fromUtf8(record.name).compare(boxName, Qt::CaseInsensitive) == 0)
-                refuseOverwritingBox(BlockFile, extractTarget(record), i + 1);
+        for (qsizetype i = 0; i < catalogue.files.size(); ++i) {
+            const BoxCatalogue::File &file = catalogue.files.at(i);
+            if (file.name.compare(boxName, Qt::CaseInsensitive) == 0)
+                refuseOverwritingBox(BlockFile, extractTarget(file), i + 1);
         }
         // Each folder's path is made once, not once per file.
         QStringList folders(directories.size());
@@ -124,24 +114,23 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
         rateBytes = 0;
         bytesDone = 0;
         rateTick.StartTick();
-        const QByteArray key = Password.toUtf8();
         // Two writers share the per-file work of the system; a target always goes to the same
         // one, so files of one name keep the box's order.
         FileWriter writers[2];
-        for (const QByteArray &raw : std::as_const(files)) {
+        for (qint32 i = 0; i < catalogue.files.size(); ++i) {
             if (stopRequested())
                 return ExtractStopped;
-            const BoxHeader::Record record = BoxHeader::decode(raw);
-            keyCipher(key);
+            const BoxCatalogue::File &file = catalogue.files.at(i);
+            ChunkTransform &transform = format->file(i, false);
             const QString folder =
-                record.folderIndex >= 2 ? folders.at(record.folderIndex - 1) : rootPath;
-            const QString target = folder + QString::fromUtf8(record.name);
-            if (record.size <= SmallFileBytes) {
-                extractSmall(target, record.size, writers[qHash(target) % 2]);
+                file.folderIndex >= 2 ? folders.at(file.folderIndex - 1) : rootPath;
+            const QString target = folder + file.name;
+            if (file.size <= SmallFileBytes) {
+                extractSmall(target, file, transform, writers[qHash(target) % 2]);
             } else {
                 for (FileWriter &writer : writers)
                     writer.finish();
-                if (!decipherTo(target, record.size, true, target))
+                if (!decipherTo(target, file, transform, true, target))
                     return ExtractStopped;
             }
         }
@@ -160,6 +149,7 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
                                               "disk: %2; the box was not shredded")
                                    .arg(BlockFile, failure));
     }
+    readHandle.reset();
     if (stopRequested())
         return ExtractedNotShredded;
     // Once begun, the shredding is finished: half a box helps nobody.
@@ -168,15 +158,19 @@ qint16 CCipherBlock::ExtractBlock(const QString &BlockFile, const QString &Path,
     return Extracted;
 }
 
-void CCipherBlock::extractSmall(const QString &target, qint64 size, FileWriter &writer)
+void CCipherBlock::extractSmall(const QString &target, const BoxCatalogue::File &file,
+                                ChunkTransform &transform, FileWriter &writer)
 {
-    QByteArray data(size, Qt::Uninitialized);
-    readFromBox(*readHandle, data.data(), size, target);
-    requireOwnKey(readHandle->fileName());
-    cipher.Cipher(data.constData(), size, data.data());
+    QByteArray data(transform.storedBytes(file.size), Qt::Uninitialized);
+    if (file.size > 0) {
+        readFromBox(*readHandle, data.data(), data.size(), target);
+        requireDone(transform.apply(0, data.constData(), file.size, data.data(), true),
+                    readHandle->fileName(), target);
+        data.truncate(file.size);
+    }
     writer.add(target, data);
-    if (size > 0)
-        reportDeciphered(size, size, 0, size, true, target);
+    if (file.size > 0)
+        reportDeciphered(file.size, file.size, 0, file.size, true, target);
 }
 
 void CCipherBlock::reportDeciphered(qint64 n, qint64 fileDone, qint64 left, qint64 size,
@@ -189,56 +183,43 @@ void CCipherBlock::reportDeciphered(qint64 n, qint64 fileDone, qint64 left, qint
     rateTick.StartTick();
     rateBytes = 0;
     if (wholeBox)
-        emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
-                            qint32(size), shownName);
+        emit CipherProgress(currentRate, bytesDone, totalBytes, left, size, shownName);
     else
-        emit CipherProgress(currentRate, qint32(fileDone), qint32(size), qint32(left), qint32(size),
-                            shownName);
+        emit CipherProgress(currentRate, fileDone, size, left, size, shownName);
 }
 
-void CCipherBlock::ExtractToFile(const QString &FilePath, qint32 FileSize)
-{
-    decipherTo(FilePath, FileSize, true, FilePath);
-}
-
-bool CCipherBlock::decipherTo(const QString &target, qint64 size, bool wholeBox,
-                              const QString &shownName)
+bool CCipherBlock::decipherTo(const QString &target, const BoxCatalogue::File &file,
+                              ChunkTransform &transform, bool wholeBox, const QString &shownName)
 {
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
     TargetFile out(target);
-    if (size > ChunkBytes)
-        return decipherPiped(out, target, size, wholeBox, shownName);
-    chunk.resize(ChunkBytes);
-    qint64 left = size;
-    qint64 fileDone = 0;
-    while (left > 0 && !stopRequested()) {
-        const qint64 n = std::min(left, ChunkBytes);
-        readFromBox(*readHandle, chunk.data(), n, target);
-        left -= n;
-        requireOwnKey(readHandle->fileName());
-        cipher.Cipher(chunk.constData(), n, chunk.data());
+    if (file.size > ChunkBytes)
+        return decipherPiped(out, target, file, transform, wholeBox, shownName);
+    chunk.resize(transform.storedBytes(ChunkBytes));
+    if (file.size > 0 && !stopRequested()) {
+        const qint64 n = file.size;
+        readFromBox(*readHandle, chunk.data(), transform.storedBytes(n), target);
+        requireDone(transform.apply(0, chunk.constData(), n, chunk.data(), true),
+                    readHandle->fileName(), target);
         out.write(chunk.constData(), n);
-        fileDone += n;
-        reportDeciphered(n, fileDone, left, size, wholeBox, shownName);
-    }
-    if (left != 0)
+        reportDeciphered(n, n, 0, n, wholeBox, shownName);
+    } else if (file.size > 0) {
         return false; // a stopped file goes with out
+    }
     out.finish();
     return true;
 }
 
-qint16 CCipherBlock::DynamicExtractBlock(const QString &BlockFile, const QString &Path,
-                                         const QString &Password)
+CCipherBlock::ReadResult CCipherBlock::DynamicExtractBlock(const QString &BlockFile,
+                                                           const QString &Path,
+                                                           const QString &Password)
 {
     requirePassword(Password);
     requireBox(BlockFile);
-    prepareKeyPumping(Password);
-    cipher.Initilize(Password, 0);
-    const qint16 result = ProcessBlock(BlockFile);
+    const ReadResult result = openBox(BlockFile, Password);
     rootPath = withSlash(Path);
     if (result == BadHeader) {
-        Prompt::inform(HeaderMessage);
         readHandle.reset();
         return BadHeader;
     }
@@ -261,27 +242,26 @@ void CCipherBlock::DynamicExtractToFile(qint32 Index, const QString &Path)
         return;
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
-    if (Index < 1 || Index > files.size())
+    if (Index < 1 || Index > catalogue.files.size())
         throw VaulnixError(QStringLiteral("There is no file number %1 in the box %2")
                                .arg(Index)
                                .arg(readHandle->fileName()));
-    const BoxHeader::Record record = BoxHeader::decode(files.at(Index - 1));
-    const QString name = QString::fromUtf8(record.name);
+    const BoxCatalogue::File &file = catalogue.files.at(Index - 1);
     const QString base = withSlash(Path);
     QString dest = base;
-    if (record.folderIndex >= 2)
-        dest = withSlash(dest + entryToPath(directories.at(record.folderIndex - 1)));
-    refuseOverwritingBox(readHandle->fileName(), dest + name, Index);
+    if (file.folderIndex >= 2)
+        dest = withSlash(dest + entryToPath(catalogue.folderOf(file)));
+    refuseOverwritingBox(readHandle->fileName(), dest + file.name, Index);
     CreateAllFolders(base);
     QSet<QString> checked;
     makeFoldersBelow(base, dest.mid(base.size()), checked);
     requirePassword(Global::CurrentUserPassword);
     ClearOnExit clear{cipher};
-    keyCipher(Global::CurrentUserPassword.toUtf8());
-    if (!readHandle->seek(headerLength + offsets[size_t(Index - 1)]))
+    if (!readHandle->seek(file.offset))
         throw VaulnixError(QStringLiteral("Cannot read the box %1: %2")
                                .arg(readHandle->fileName(), readHandle->errorString()));
-    lastFileComplete = decipherTo(dest + name, record.size, false, name);
+    ChunkTransform &transform = format->file(Index - 1, false);
+    lastFileComplete = decipherTo(dest + file.name, file, transform, false, file.name);
 }
 
 void CCipherBlock::DynamicClose()

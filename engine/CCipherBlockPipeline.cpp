@@ -1,6 +1,6 @@
-// The engine's large-file paths: the pipeline reads and ciphers a file's chunks on a second
-// thread while this one writes them, raises the events, pumps messages and checks for a stop and
-// for a cipher keyed by someone else, chunk by chunk as the single-threaded path does.
+// The engine's large-file paths: the pipeline reads a file's chunks and passes them through the
+// format's transform on a second thread while this one writes them, raises the events, pumps
+// messages and checks for a stop, chunk by chunk as the single-threaded path does.
 #include "engine/CCipherBlock.h"
 
 #include "core/VaulnixError.h"
@@ -19,34 +19,33 @@ constexpr std::chrono::milliseconds PumpInterval{5};
 
 } // namespace
 
-bool CCipherBlock::pipeChunks(qint64 size, const QString &BlockFile, ChunkPipeline::Reader read,
+bool CCipherBlock::pipeChunks(qint64 size, const QString &BlockFile, const QString &fileName,
+                              ChunkTransform &transform, bool sealing, ChunkPipeline::Reader read,
                               const std::function<void(const char *, qint64, qint64)> &put)
 {
     if (!pipeline)
         pipeline = std::make_unique<ChunkPipeline>();
-    // The thread lets go of the reader and its file whatever way this ends.
+    // The thread lets go of the reader, its file and the transform whatever way this ends.
     struct StopOnExit
     {
         ChunkPipeline &pipeline;
         ~StopOnExit() { pipeline.stop(); }
     } stop{*pipeline};
-    pipeline->start(size, ChunkBytes, keyedGeneration, std::move(read));
+    pipeline->start(size, ChunkBytes, transform, sealing, std::move(read));
     qint64 left = size;
     while (left > 0 && !stopRequested()) {
         const ChunkPipeline::Chunk chunk = pipeline->next();
-        // A handler or a pump may have keyed the cipher; the thread has stopped ciphering then.
-        requireOwnKey(BlockFile);
-        if (chunk.rekeyed)
-            throw VaulnixError(QStringLiteral("The cipher was re-keyed while working on the box "
-                                              "%1; this step was not completed")
-                                   .arg(BlockFile));
-        left -= chunk.size;
+        // A handler or a pump may have keyed the cipher anew since the last chunk.
+        requireDone(transform.keyHeld() ? chunk.outcome : ChunkTransform::Outcome::Rekeyed,
+                    BlockFile, fileName);
+        left -= chunk.plain;
         put(chunk.data, chunk.size, left);
     }
     return left == 0;
 }
 
-void CCipherBlock::addPiped(const PackedFile &file, NativeFile &source, QFileDevice &box)
+void CCipherBlock::addPiped(const PackedFile &file, ChunkTransform &transform, NativeFile &source,
+                            QFileDevice &box)
 {
     flushStaged(box);
     const auto read = [&file, &source](char *buffer, qint64 n, bool last) {
@@ -58,22 +57,19 @@ void CCipherBlock::addPiped(const PackedFile &file, NativeFile &source, QFileDev
         if (got != n)
             throw changedWhilePacked(file);
     };
+    qint64 plainLeft = file.size;
     const auto put = [&](const char *data, qint64 n, qint64 left) {
-        for (qint64 done = 0; done < n;) {
-            const qint64 wrote = box.write(data + done, n - done);
-            if (wrote <= 0)
-                throw VaulnixError(
-                    QStringLiteral("Cannot write %1: %2").arg(box.fileName(), box.errorString()));
-            done += wrote;
-        }
+        EngineHelpers::writeAll(box, data, n, box.fileName());
         pump();
-        reportWritten(n, left, file);
+        reportWritten(plainLeft - left, left, file);
+        plainLeft = left;
     };
-    pipeChunks(file.size, box.fileName(), read, put);
+    pipeChunks(file.size, box.fileName(), file.path, transform, true, read, put);
 }
 
-bool CCipherBlock::decipherPiped(TargetFile &out, const QString &target, qint64 size, bool wholeBox,
-                                 const QString &shownName)
+bool CCipherBlock::decipherPiped(TargetFile &out, const QString &target,
+                                 const BoxCatalogue::File &file, ChunkTransform &transform,
+                                 bool wholeBox, const QString &shownName)
 {
     QFile &box = *readHandle;
     const auto read = [&box, &target](char *buffer, qint64 n, bool) {
@@ -83,17 +79,18 @@ bool CCipherBlock::decipherPiped(TargetFile &out, const QString &target, qint64 
     const auto put = [&](const char *data, qint64 n, qint64 left) {
         out.write(data, n);
         fileDone += n;
-        reportDeciphered(n, fileDone, left, size, wholeBox, shownName);
+        reportDeciphered(n, fileDone, left, file.size, wholeBox, shownName);
     };
-    if (!pipeChunks(size, box.fileName(), read, put))
+    if (!pipeChunks(file.size, box.fileName(), target, transform, false, read, put))
         return false; // a stopped file goes with out
     out.finish();
     return true;
 }
 
-std::future<void> CCipherBlock::deriveKeyAhead(const QString &Password)
+std::future<void> CCipherBlock::deriveKeyAhead(BoxFormat &format, const QString &Password)
 {
-    return std::async(std::launch::async, [key = Password.toUtf8()] { CCipher::PrepareKey(key); });
+    return std::async(std::launch::async,
+                      [&format, key = Password.toUtf8()] { format.deriveKey(key); });
 }
 
 void CCipherBlock::waitPumping(std::future<void> &ready)
@@ -101,12 +98,4 @@ void CCipherBlock::waitPumping(std::future<void> &ready)
     while (ready.wait_for(PumpInterval) != std::future_status::ready)
         pump();
     ready.get();
-}
-
-void CCipherBlock::prepareKeyPumping(const QString &Password)
-{
-    if (!pumpMessages)
-        return; // nobody to keep responsive: derive where it is used
-    auto ready = deriveKeyAhead(Password);
-    waitPumping(ready);
 }

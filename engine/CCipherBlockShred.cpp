@@ -32,7 +32,7 @@ void CCipherBlock::shredOne(const QString &path, qint32 index, qint32 count)
             const qint64 n = std::min(left, ShredBytes);
             writeAll(file, spaces.constData(), n, path);
             left -= n;
-            emit ShredFile(index, count, path, qint32(left), qint32(size));
+            emit ShredFile(index, count, path, left, size);
         }
         QString failure;
         if (!syncToDisk(file, &failure))

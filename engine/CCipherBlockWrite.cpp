@@ -2,7 +2,6 @@
 
 #include "core/Global.h"
 #include "core/VaulnixError.h"
-#include "engine/ConvLong.h"
 #include "engine/EngineHelpers.h"
 #include "engine/FileSystem.h"
 #include "engine/NativeFile.h"
@@ -37,15 +36,18 @@ void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatF
 
 } // namespace
 
-qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockName,
-                                 const QString &Password, const QString &Path, qint16 /*Shread*/)
+CCipherBlock::WriteResult CCipherBlock::CreateBlock(const QString &BlockFile,
+                                                    const QString &BlockName,
+                                                    const QString &Password, const QString &Path,
+                                                    qint16 /*Shread*/)
 {
     shredStarted = false;
     requirePassword(Password);
     rateBytes = 0;
     ClearOnExit clear{cipher};
+    format = BoxFormat::forWriting(writeFormat);
     // The key is derived on another core while the folder is scanned.
-    auto keyReady = deriveKeyAhead(Password);
+    auto keyReady = deriveKeyAhead(*format, Password);
 
     QString folder =
         QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(Path)).absoluteFilePath());
@@ -76,17 +78,21 @@ qint16 CCipherBlock::CreateBlock(const QString &BlockFile, const QString &BlockN
     }
     std::vector<PackedFile> packed = std::move(scanned);
     scanned.clear();
-    return writeBox(BlockFile, BlockName, Password, packed, true, keyReady);
+    BoxCatalogue plan = plannedBox(BlockName, packed, true);
+    return writeBox(BlockFile, plan, packed, keyReady);
 }
 
-qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &BlockName,
-                                  const QString &Password, const QString &Files, qint16 /*Shread*/)
+CCipherBlock::WriteResult CCipherBlock::CreateSimple(const QString &BlockFile,
+                                                     const QString &BlockName,
+                                                     const QString &Password, const QString &Files,
+                                                     qint16 /*Shread*/)
 {
     shredStarted = false;
     requirePassword(Password);
     rateBytes = 0;
     ClearOnExit clear{cipher};
-    auto keyReady = deriveKeyAhead(Password);
+    format = BoxFormat::forWriting(writeFormat);
+    auto keyReady = deriveKeyAhead(*format, Password);
 
     rootPath.clear();
     dirCount = 0;
@@ -122,45 +128,34 @@ qint16 CCipherBlock::CreateSimple(const QString &BlockFile, const QString &Block
         names.insert(name, path);
         packed.push_back({path, info.size(), 0});
     }
-    return writeBox(BlockFile, BlockName, Password, packed, false, keyReady);
+    BoxCatalogue plan = plannedBox(BlockName, packed, false);
+    return writeBox(BlockFile, plan, packed, keyReady);
 }
 
-void CCipherBlock::checkLimits(const QString &BlockName,
-                               const std::vector<PackedFile> &packed) const
+BoxCatalogue CCipherBlock::plannedBox(const QString &BlockName,
+                                      const std::vector<PackedFile> &packed, bool folderBox) const
 {
-    if (BlockName.toUtf8().size() > MaxNameBytes)
-        throw VaulnixError(QStringLiteral("The box name \"%1\" is longer than %2 bytes")
-                               .arg(BlockName)
-                               .arg(MaxNameBytes));
-    if (dirCount > MaxFolderIndex)
-        throw VaulnixError(QStringLiteral("%1 holds files in %2 folders; a box holds at most %3")
-                               .arg(rootPath)
-                               .arg(dirCount)
-                               .arg(MaxFolderIndex));
-    if (dirChars + dirCount > BoxHeader::MaxBytes)
-        throw VaulnixError(
-            QStringLiteral("The folder names of %1 are too long for one box").arg(rootPath));
-    qint64 total = 0;
-    qint64 table = 0;
-    for (const PackedFile &file : packed) {
-        if (file.size > BoxHeader::MaxBytes)
-            throw VaulnixError(
-                QStringLiteral("%1 is 2 GiB or larger, more than a box can hold").arg(file.path));
-        total += file.size;
-        table += 6 + fileNameOf(file.path).toUtf8().size() + 4;
+    BoxCatalogue plan;
+    plan.format = writeFormat;
+    plan.name = BlockName;
+    if (folderBox) {
+        plan.rootName = directories.constFirst();
+        plan.directories = directories;
+        plan.source = rootPath;
     }
-    if (total > BoxHeader::MaxBytes)
-        throw VaulnixError(
-            QStringLiteral("The files add up to 2 GiB or more, more than one box can hold"));
-    if (table > BoxHeader::MaxBytes)
-        throw VaulnixError(QStringLiteral("Too many files for one box"));
+    plan.files.reserve(qsizetype(packed.size()));
+    for (const PackedFile &file : packed) {
+        plan.files.append({file.folderIndex, file.size, fileNameOf(file.path), 0, file.path});
+        plan.totalBytes += file.size;
+    }
+    return plan;
 }
 
-qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName,
-                              const QString &Password, std::vector<PackedFile> &packed,
-                              bool folderBox, std::future<void> &keyReady)
+CCipherBlock::WriteResult CCipherBlock::writeBox(const QString &BlockFile, BoxCatalogue &plan,
+                                                 const std::vector<PackedFile> &packed,
+                                                 std::future<void> &keyReady)
 {
-    checkLimits(BlockName, packed);
+    format->checkLimits(plan);
     // Small files are read ahead by two threads, taking turns, so the system's per-file work
     // runs on both cores; they start while the key is still being derived.
     std::vector<std::pair<QString, qint64>> small[2];
@@ -172,12 +167,9 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     FilePrefetcher even(std::move(small[0]));
     FilePrefetcher odd(std::move(small[1]));
     waitPumping(keyReady);
-    const QByteArray key = Password.toUtf8();
-    keyCipher(key);
     if (stopRequested())
         return WriteStopped;
     emit CreatingBlock();
-    const qint64 d = folderBox ? std::max<qint64>(dirChars + dirCount, 0) : 0;
 
     CreateAllFolders(BlockFile);
     // Written beside the target and renamed over it only when complete; a stop or an error
@@ -192,63 +184,32 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
         throw VaulnixError(QStringLiteral("Cannot set the access rights of the box %1: %2")
                                .arg(BlockFile, QString::fromLocal8Bit(std::strerror(errno))));
 
-    // The header is built in memory and written at once, its table length already in place.
-    requireOwnKey(BlockFile);
-    const QByteArray name = BlockName.toUtf8();
-    QByteArray header = cipher.Cipher(QByteArray(1, BoxHeader::Marker));
-    header += char(quint8(name.size()));
-    header += cipher.Cipher(name);
-    header += ConvLong::LongToStr(qint32(d));
-    if (folderBox) {
-        for (qsizetype i = 0; i < directories.size(); ++i) {
-            header += cipher.Cipher(directories.at(i).toUtf8() + '\0');
-            if ((i + 1) % 10 == 0) {
-                pump();
-                requireOwnKey(BlockFile);
-            }
-            if (stopRequested())
-                return WriteStopped;
-        }
-    }
-
-    // The stream runs on from record to record, so the table is enciphered in one piece.
-    totalBytes = 0;
+    totalBytes = plan.totalBytes;
     bytesDone = 0;
-    QByteArray table;
-    const qint32 count = qint32(packed.size());
+    const qint32 count = qint32(plan.files.size());
     for (qint32 i = 0; i < count; ++i) {
-        const PackedFile &file = packed[size_t(i)];
-        table += ConvLong::IntToStr(file.folderIndex);
-        table += ConvLong::LongToStr(qint32(file.size));
-        table += QStringView(file.path).mid(file.path.lastIndexOf(QLatin1Char('/')) + 1).toUtf8();
-        if (i + 1 < count)
-            table += BoxHeader::Separator;
-        totalBytes += file.size;
         if (stopRequested())
             return WriteStopped;
         emit BuildingHeader(i + 1, count);
         if ((i + 1) % 10 == 0)
             pump();
     }
-    header += ConvLong::LongToStr(qint32(table.size()));
-    requireOwnKey(BlockFile);
-    cipher.Cipher(table.constData(), table.size(), table.data());
-    writeAll(box, header, BlockFile);
-    writeAll(box, table, BlockFile);
-    table = QByteArray();
+    writeAll(box, format->header(plan), BlockFile);
+    catalogue = plan;
 
     emit CreatingFileBlock();
     staged.clear();
     rateTick.StartTick();
     smallCount = 0;
-    for (const PackedFile &file : packed) {
+    for (qint32 i = 0; i < count; ++i) {
         if (stopRequested())
             return WriteStopped;
-        keyCipher(key);
+        const PackedFile &file = packed[size_t(i)];
+        ChunkTransform &transform = format->file(i, true);
         if (file.size <= SmallFileBytes)
-            addPrefetched(file, (smallCount++ % 2 == 0 ? even : odd).take(), box);
+            addPrefetched(file, (smallCount++ % 2 == 0 ? even : odd).take(), transform, box);
         else
-            AddFileBlock(file, box);
+            AddFileBlock(file, transform, box);
     }
     if (stopRequested())
         return WriteStopped;
@@ -271,7 +232,7 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     rateTick.StopTick();
     if (Global::DialogShred != 1)
         return Written;
-    if (stopRequested() || !verifyBox(BlockFile, Password, packed) || stopRequested())
+    if (stopRequested() || !verifyBox(BlockFile, packed) || stopRequested())
         return WrittenNotShredded;
     // Once begun, the shredding is finished: a stop halfway would leave the folder in pieces.
     shredStarted = true;
@@ -280,26 +241,28 @@ qint16 CCipherBlock::writeBox(const QString &BlockFile, const QString &BlockName
     for (const PackedFile &file : packed)
         paths.append(file.path);
     shredFiles(paths);
-    if (folderBox)
+    if (plan.source.size() > 0)
         removePackedFolders();
     return Written;
 }
 
-void CCipherBlock::encipherInto(QFileDevice &box, char *data, qint64 n)
+void CCipherBlock::encipherInto(QFileDevice &box, ChunkTransform &transform, qint64 index,
+                                char *data, qint64 n, bool last)
 {
     // Small pieces are enciphered straight into a batch written at once; whole chunks go out
     // as they are.
     constexpr qsizetype batch = 1048576;
-    requireOwnKey(box.fileName());
+    const qint64 stored = transform.storedBytes(n);
     if (n > SmallFileBytes) {
         flushStaged(box);
-        cipher.Cipher(data, n, data);
-        writeAll(box, data, n, box.fileName());
+        requireDone(transform.apply(index, data, n, data, last), box.fileName(), QString());
+        writeAll(box, data, stored, box.fileName());
         return;
     }
     const qsizetype end = staged.size();
-    staged.resize(end + n);
-    cipher.Cipher(data, n, staged.data() + end);
+    staged.resize(end + stored);
+    requireDone(transform.apply(index, data, n, staged.data() + end, last), box.fileName(),
+                QString());
     if (staged.size() >= batch)
         flushStaged(box);
 }
@@ -310,14 +273,13 @@ void CCipherBlock::reportWritten(qint64 n, qint64 left, const PackedFile &file)
     rateBytes += n;
     const qint32 currentRate = rate(rateTick.GetRealElapsedTicks());
     rateTick.StopTick();
-    emit CipherProgress(currentRate, qint32(bytesDone), qint32(totalBytes), qint32(left),
-                        qint32(file.size), file.path);
+    emit CipherProgress(currentRate, bytesDone, totalBytes, left, file.size, file.path);
     rateTick.StartTick();
     rateBytes = 0;
 }
 
 void CCipherBlock::addPrefetched(const PackedFile &file, FilePrefetcher::Item item,
-                                 QFileDevice &box)
+                                 ChunkTransform &transform, QFileDevice &box)
 {
     if (!item.error.isEmpty())
         throw VaulnixError(QStringLiteral("Cannot read %1: %2").arg(file.path, item.error));
@@ -325,7 +287,7 @@ void CCipherBlock::addPrefetched(const PackedFile &file, FilePrefetcher::Item it
         throw changedWhilePacked(file);
     if (file.size == 0)
         return;
-    encipherInto(box, item.data.data(), file.size);
+    encipherInto(box, transform, 0, item.data.data(), file.size, true);
     pump();
     reportWritten(file.size, 0, file);
 }
@@ -344,15 +306,16 @@ void CCipherBlock::flushStaged(QFileDevice &box)
     staged.clear();
 }
 
-void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
+void CCipherBlock::AddFileBlock(const PackedFile &file, ChunkTransform &transform, QFileDevice &box)
 {
     NativeFile source;
     if (!source.open(file.path, NativeFile::Mode::Read))
         throw VaulnixError(
             QStringLiteral("Cannot read %1: %2").arg(file.path, source.errorString()));
     if (file.size > ChunkBytes)
-        return addPiped(file, source, box);
-    chunk.resize(ChunkBytes + 1);
+        return addPiped(file, transform, source, box);
+    // Room for a byte more (growth shows) and for what the transform adds.
+    chunk.resize(transform.storedBytes(ChunkBytes) + 1);
     qint64 left = file.size;
     if (left == 0 && source.read(chunk.data(), 1) != 0)
         throw changedWhilePacked(file);
@@ -367,14 +330,13 @@ void CCipherBlock::AddFileBlock(const PackedFile &file, QFileDevice &box)
         if (got != n)
             throw changedWhilePacked(file);
         left -= n;
-        encipherInto(box, chunk.data(), n);
+        encipherInto(box, transform, 0, chunk.data(), n, true);
         pump();
         reportWritten(n, left, file);
     }
 }
 
-bool CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
-                             const std::vector<PackedFile> &packed)
+bool CCipherBlock::verifyBox(const QString &BlockFile, const std::vector<PackedFile> &packed)
 {
     const QString failed =
         QStringLiteral("The box %1 does not read back equal to its sources; nothing was shredded")
@@ -383,28 +345,32 @@ bool CCipherBlock::verifyBox(const QString &BlockFile, const QString &Password,
     if (!box.open(QIODevice::ReadOnly))
         throw VaulnixError(
             failed + QStringLiteral(" (cannot read %1: %2)").arg(BlockFile, box.errorString()));
-    const QByteArray key = Password.toUtf8();
-    keyCipher(key);
-    const auto header = readHeader(box);
-    if (!header || header->records.size() != qsizetype(packed.size()))
+    // The writer's own format reads it back: its key is already there.
+    const std::optional<BoxCatalogue> back = format->readCatalogue(box, box.size());
+    if (!back || back->files.size() != qsizetype(packed.size()))
         throw VaulnixError(failed);
-    QByteArray stored(ChunkBytes, Qt::Uninitialized);
+    QByteArray stored(ChunkBytes + format->chunkOverhead(), Qt::Uninitialized);
     QByteArray original(ChunkBytes, Qt::Uninitialized);
     for (size_t i = 0; i < packed.size(); ++i) {
-        const BoxHeader::Record record = BoxHeader::decode(header->records.at(qsizetype(i)));
-        if (record.size != packed[i].size || record.name != fileNameOf(packed[i].path).toUtf8())
+        const BoxCatalogue::File &file = back->files.at(qsizetype(i));
+        if (file.size != packed[i].size || file.name != fileNameOf(packed[i].path) ||
+            !box.seek(file.offset))
             throw VaulnixError(failed);
         QFile source(packed[i].path);
         if (!source.open(QIODevice::ReadOnly))
             throw VaulnixError(failed + QStringLiteral(" (cannot read %1: %2)")
                                             .arg(source.fileName(), source.errorString()));
-        keyCipher(key);
-        for (qint64 left = record.size; left > 0;) {
+        ChunkTransform &transform = format->file(qint32(i), false);
+        qint64 index = 0;
+        for (qint64 left = file.size; left > 0; ++index) {
             const qint64 n = std::min(left, ChunkBytes);
-            readExactly(box, stored.data(), n, failed);
+            readExactly(box, stored.data(), transform.storedBytes(n), failed);
             readExactly(source, original.data(), n, failed);
-            requireOwnKey(BlockFile);
-            cipher.Cipher(stored.constData(), n, stored.data());
+            const ChunkTransform::Outcome outcome =
+                transform.apply(index, stored.constData(), n, stored.data(), n == left);
+            if (outcome == ChunkTransform::Outcome::NotAuthentic)
+                throw VaulnixError(failed);
+            requireDone(outcome, BlockFile, QString());
             if (std::memcmp(stored.constData(), original.constData(), size_t(n)) != 0)
                 throw VaulnixError(failed);
             left -= n;

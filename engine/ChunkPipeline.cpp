@@ -1,7 +1,5 @@
 #include "engine/ChunkPipeline.h"
 
-#include "cipher/CCipher.h"
-
 #include <stdexcept>
 
 ChunkPipeline::~ChunkPipeline()
@@ -16,19 +14,22 @@ ChunkPipeline::~ChunkPipeline()
         worker.join();
 }
 
-void ChunkPipeline::start(qint64 size, qint64 bytesPerChunk, quint64 generation, Reader read)
+void ChunkPipeline::start(qint64 size, qint64 bytesPerChunk, ChunkTransform &through, bool seal,
+                          Reader read)
 {
     stop();
     {
         std::lock_guard guard(lock);
+        const qint64 room = through.storedBytes(bytesPerChunk) + 1;
         for (Slot &slot : ring) {
-            if (slot.buffer.size() < bytesPerChunk + 1)
-                slot.buffer.resize(bytesPerChunk + 1);
+            if (slot.buffer.size() < room)
+                slot.buffer.resize(room);
         }
         streamSize = size;
         chunkBytes = bytesPerChunk;
         chunkCount = (size + bytesPerChunk - 1) / bytesPerChunk;
-        keyGeneration = generation;
+        transform = &through;
+        sealing = seal;
         reader = std::move(read);
         produced = 0;
         consumed = 0;
@@ -61,7 +62,7 @@ ChunkPipeline::Chunk ChunkPipeline::next()
         changed.notify_all();
     if (slot.error)
         std::rethrow_exception(slot.error);
-    return {slot.buffer.constData(), slot.size, slot.rekeyed};
+    return {slot.buffer.constData(), slot.size, slot.plain, slot.outcome};
 }
 
 qint64 ChunkPipeline::roomAhead() const
@@ -104,9 +105,9 @@ void ChunkPipeline::run()
             const qint64 n = std::min(chunkBytes, streamSize - index * chunkBytes);
             Slot &slot = ring[index % Slots];
             guard.unlock();
-            produce(slot, n, index + 1 == chunkCount);
+            produce(slot, index, n, index + 1 == chunkCount);
             guard.lock();
-            if (slot.error || slot.rekeyed)
+            if (slot.error || slot.outcome != ChunkTransform::Outcome::Done)
                 failed = true;
             ++produced;
             if (consumerWaiting && (produced >= consumerWants || failed))
@@ -117,18 +118,19 @@ void ChunkPipeline::run()
     }
 }
 
-void ChunkPipeline::produce(Slot &slot, qint64 n, bool last)
+void ChunkPipeline::produce(Slot &slot, qint64 index, qint64 n, bool last)
 {
-    slot.size = n;
-    slot.rekeyed = false;
+    const qint64 stored = transform->storedBytes(n);
+    slot.plain = n;
+    slot.size = sealing ? stored : n;
+    slot.outcome = ChunkTransform::Outcome::Done;
     slot.error = nullptr;
     try {
-        reader(slot.buffer.data(), n, last);
+        reader(slot.buffer.data(), sealing ? n : stored, last);
     } catch (...) {
         slot.error = std::current_exception();
         return;
     }
-    // Once anyone has keyed the cipher anew, nothing more of this stream is ciphered.
-    slot.rekeyed =
-        !CCipher::CipherAt(keyGeneration, slot.buffer.constData(), n, slot.buffer.data());
+    // Once a chunk fails, nothing more of this stream is transformed.
+    slot.outcome = transform->apply(index, slot.buffer.constData(), n, slot.buffer.data(), last);
 }

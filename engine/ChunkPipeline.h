@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ChunkTransform.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -9,9 +11,10 @@
 #include <mutex>
 #include <thread>
 
-// Reads and enciphers one file's data on a second thread, a few chunks ahead of the engine, which
-// writes each chunk and reports it on its own thread meanwhile. The ring of buffers is reused from
-// file to file, so memory stays at Slots chunks whatever the file's size.
+// Reads one file's data and passes it through its transform on a second thread, a few chunks
+// ahead of the engine, which writes each chunk and reports it on its own thread meanwhile. The
+// ring of buffers is reused from file to file, so memory stays at Slots chunks whatever the
+// file's size.
 class ChunkPipeline
 {
 public:
@@ -19,15 +22,18 @@ public:
     // Either side that has to wait sleeps until this many chunks are ready (or free).
     static constexpr qint64 WakeBatch = 3;
 
-    // Fills buffer with the n bytes of the next chunk; last is set for the file's final chunk. Runs
-    // on the pipeline's thread; what it throws comes out of next() instead.
+    // Fills buffer with the n bytes the next chunk takes before its transform (plain bytes when
+    // sealing, stored bytes when opening); last is set for the file's final chunk. Runs on the
+    // pipeline's thread; what it throws comes out of next() instead.
     using Reader = std::function<void(char *buffer, qint64 n, bool last)>;
 
     struct Chunk
     {
         const char *data = nullptr;
-        qint64 size = 0;
-        bool rekeyed = false; // the cipher was keyed anew before this chunk: data is not valid
+        qint64 size = 0;  // bytes at data, after the transform
+        qint64 plain = 0; // the chunk's plain bytes
+        // Anything but Done: data is not valid, and the stream went no further.
+        ChunkTransform::Outcome outcome = ChunkTransform::Outcome::Done;
     };
 
     ChunkPipeline() = default;
@@ -35,9 +41,11 @@ public:
     ChunkPipeline(const ChunkPipeline &) = delete;
     ChunkPipeline &operator=(const ChunkPipeline &) = delete;
 
-    // Starts on a stream of size bytes in chunks of chunkBytes, under the cipher state keyed at
-    // generation; buffers hold one byte more than a chunk for the reader's use.
-    void start(qint64 size, qint64 chunkBytes, quint64 generation, Reader read);
+    // Starts on a file of size plain bytes in chunks of chunkBytes, through transform (sealing or
+    // opening), which only the pipeline's thread uses until stop(); buffers hold one byte more
+    // than a chunk for the reader's use.
+    void start(qint64 size, qint64 chunkBytes, ChunkTransform &transform, bool sealing,
+               Reader read);
     // Waits for the next chunk in order; rethrows what the reader threw. The chunk stays valid
     // until the following next() or stop().
     Chunk next();
@@ -49,12 +57,13 @@ private:
     {
         QByteArray buffer;
         qint64 size = 0;
-        bool rekeyed = false;
+        qint64 plain = 0;
+        ChunkTransform::Outcome outcome = ChunkTransform::Outcome::Done;
         std::exception_ptr error;
     };
 
     void run();
-    void produce(Slot &slot, qint64 n, bool last);
+    void produce(Slot &slot, qint64 index, qint64 n, bool last);
     qint64 roomAhead() const; // chunks the thread may still read ahead
 
     std::mutex lock;
@@ -66,12 +75,13 @@ private:
     qint64 chunkCount = 0;
     qint64 streamSize = 0;
     qint64 chunkBytes = 0;
-    quint64 keyGeneration = 0;
+    ChunkTransform *transform = nullptr;
+    bool sealing = false;
     quint64 stream = 0; // counts the streams started
     Reader reader;
     bool active = false;  // a stream is under way
     bool working = false; // the thread is inside a stream
-    bool failed = false;  // the thread gave up on the stream (error or re-key)
+    bool failed = false;  // the thread gave up on the stream (error, re-key, forgery)
     bool quitting = false;
     bool producerWaiting = false;
     bool consumerWaiting = false;

@@ -77,13 +77,13 @@ void StatusDisplay::connectEngine(CCipherBlock &engine)
             BuildingHeader(current, total);
     });
     connect(&engine, &CCipherBlock::CipherProgress, this,
-            [this](qint32, qint32 done, qint32 total, qint32, qint32, const QString &name) {
+            [this](qint32, qint64 done, qint64 total, qint64, qint64, const QString &name) {
                 if (done == total || refreshDue())
                     CipherProgress(done, total, name);
             });
     connect(&engine, &CCipherBlock::CreatingBlock, this, &StatusDisplay::CreatingBlock);
     connect(&engine, &CCipherBlock::ShredFile, this,
-            [this](qint32 index, qint32 count, const QString &name, qint32, qint32) {
+            [this](qint32 index, qint32 count, const QString &name, qint64, qint64) {
                 ShredFile(index, count, name);
             });
 }
@@ -153,9 +153,9 @@ void StatusDisplay::BuildingHeader(qint32 Current, qint32 Total)
     LastBuildPercent = p;
 }
 
-void StatusDisplay::CipherProgress(qint32 BytesDone, qint32 TotalBytes, const QString &Filename)
+void StatusDisplay::CipherProgress(qint64 BytesDone, qint64 TotalBytes, const QString &Filename)
 {
-    const qint64 p = TotalBytes > 0 ? qint64(BytesDone) * 100 / TotalBytes : 0;
+    const qint64 p = TotalBytes > 0 ? BytesDone * 100 / TotalBytes : 0;
     if (Filename != LastProgressFile) {
         lblStatus->setProperty(TagProperty,
                                QStringLiteral(" ") +

@@ -43,7 +43,7 @@ public:
 
     void AddingToBlock();
     void BuildingHeader(qint32 Current, qint32 Total);
-    void CipherProgress(qint32 BytesDone, qint32 TotalBytes, const QString &Filename);
+    void CipherProgress(qint64 BytesDone, qint64 TotalBytes, const QString &Filename);
     void CreatingBlock();
     void ShredFile(qint32 FileIndex, qint32 FileCount, const QString &Filename);
 

@@ -44,11 +44,13 @@ TEST_F(BoxReader, ReadsAFolderBoxRecordByRecord)
     ASSERT_EQ(engine.ViewBlock(path, Password), CCipherBlock::Read);
     EXPECT_EQ(engine.BlockName() + engine.RootPath(), "WorkWork");
     EXPECT_EQ(engine.Directories(), (QStringList{"work", "2003\\", "2003\\march\\"}));
-    EXPECT_EQ(engine.HeaderLength() + engine.TotalBytes(), QFileInfo(path).size());
+    const BoxCatalogue &box = engine.Catalogue();
+    EXPECT_EQ(box.files.constLast().offset + box.files.constLast().size, QFileInfo(path).size());
+    EXPECT_EQ(box.totalBytes, 10);
     QStringList records;
     QString name, folder;
-    qint32 size = -1;
-    for (qint32 i = 0; i < engine.Files().size(); ++i) {
+    qint64 size = -1;
+    for (qint32 i = 0; i < box.files.size(); ++i) {
         engine.ParseBlockInfo(i, name, folder, size);
         records << QStringLiteral("%1%2 %3").arg(folder, name).arg(size);
     }

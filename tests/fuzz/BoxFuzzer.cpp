@@ -9,6 +9,8 @@
 #include "core/VaulnixError.h"
 #include "engine/CCipherBlock.h"
 
+#include <optional>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -183,15 +185,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Global::CurrentUserPassword = Password;
 
     CCipherBlock engine;
-    const qint16 listed = engine.ViewBlock(w.box, Password);
+    const CCipherBlock::ReadResult listed = engine.ViewBlock(w.box, Password);
     if (listed == CCipherBlock::Read) {
         checkTargets(engine, w.whole);
         (void)BoxListing::format(engine);
     }
-    qint16 opened = -1, extracted = -1;
+    std::optional<CCipherBlock::ReadResult> opened;
+    std::optional<CCipherBlock::ExtractResult> extracted;
     try {
         opened = engine.DynamicExtractBlock(w.box, w.selection, Password);
-        for (qint32 i = 1; opened == CCipherBlock::Read && i <= engine.Files().size(); ++i)
+        for (qint32 i = 1; opened == CCipherBlock::Read && i <= engine.Catalogue().files.size();
+             ++i)
             engine.DynamicExtractToFile(i, w.selection);
     } catch (const VaulnixError &) {
         // a name the file system refuses, a file where a folder must go: reported, not fatal
@@ -205,10 +209,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Global::DialogShred = 0;
     Global::CurrentUserPassword.clear();
 
-    constexpr qint16 Bad = CCipherBlock::BadHeader;
-    if ((listed == Bad) != (opened == Bad) || (listed == Bad) != (extracted == Bad))
+    const bool bad = listed == CCipherBlock::BadHeader;
+    if (bad != (opened == CCipherBlock::BadHeader) ||
+        bad != (extracted == CCipherBlock::ExtractBadHeader))
         fail("the reader accepted a box in one operation and refused it in another");
-    if (listed == Bad && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
+    if (bad && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
         fail("a refused box created something");
     const bool done = extracted == CCipherBlock::Extracted;
     if (QFileInfo::exists(w.box) == done)
