@@ -20,7 +20,7 @@ if [ "${1:-}" = "--bench" ]; then
   packages+=(7zip openssl time)
 fi
 if [ "${1:-}" = "--docs" ]; then
-  packages+=(imagemagick openbox tint2)
+  packages+=(imagemagick openbox tint2 x11-xserver-utils qt6-gtk-platformtheme)
 fi
 
 missing=()
