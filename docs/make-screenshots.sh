@@ -17,7 +17,8 @@ command -v openbox >/dev/null || fail "needs openbox (scripts/install-deps.sh --
 home="$work/anna"
 if [ ! -e /home/anna ] && mkdir /home/anna 2>/dev/null; then
     home=/home/anna
-    trap 'rm -rf /home/anna; cleanup' EXIT
+    # The program writes its settings as it ends: remove the folder only after it has ended.
+    trap 'cleanup; rm -rf /home/anna' EXIT
 fi
 export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$out"
@@ -158,7 +159,8 @@ trayIcon() { xdotool search --class vaulnix 2>/dev/null | while read -r id; do
     xdotool getwindowgeometry "$id" | grep -q 'Geometry: 24x24' && echo "$id"; done | head -n 1; }
 waitFor '[ -n "$(trayIcon)" ]' || fail "the icon did not come to the panel"
 eval "$(xdotool getwindowgeometry --shell "$(trayIcon)")"
-iconX=$((X + 12)) iconY=$((Y + 12))
+# The bottom right corner, so the menu opens beside the icon and leaves it in sight.
+iconX=$((X + 22)) iconY=$((Y + 22))
 xdotool mousemove $iconX $iconY click 3
 sleep 0.5
 xdotool key l
