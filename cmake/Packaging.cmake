@@ -21,6 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so the library scan cannot see it: Qt's SVG icon engine.
 if(VAULNIX_BUILD_GUI)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
+  # Qt's Wayland platform plugin, for a Wayland session without XWayland.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

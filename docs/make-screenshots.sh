@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the real program under Xvfb, with openbox's window frames,
 # as a user "anna" sees it: the main window with several actions, the create-box window, the
-# box contents window, and the tray icon at 24 and 48 px.
+# box contents window, the tray icon at 24 and 48 px on a dark and a light panel, and the program
+# on a dark desktop (GNOME's dark style, as Qt's GTK platform theme passes it on).
 # Usage: docs/make-screenshots.sh [PATH/TO/vaulnix]   (default: build/app/vaulnix)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,7 +17,8 @@ command -v openbox >/dev/null || fail "needs openbox (scripts/install-deps.sh --
 home="$work/anna"
 if [ ! -e /home/anna ] && mkdir /home/anna 2>/dev/null; then
     home=/home/anna
-    trap 'rm -rf /home/anna; cleanup' EXIT
+    # The program writes its settings as it ends: remove the folder only after it has ended.
+    trap 'cleanup; rm -rf /home/anna' EXIT
 fi
 export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$work/run"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$out"
@@ -90,18 +92,19 @@ xdotool key Escape
 focusWindow "$main"
 exitProgram "$pid"
 
-# 2. The tray icon in a panel (tint2) whose tray holds icons of each size, beside its clock.
-trayShot() {
-    cat >"$work/tint2-$1.conf" <<CONF
+# 2. The tray icon in a panel (tint2) whose tray holds icons of each size, beside its clock, on
+# a dark and on a light panel.
+panelConf() { # SIZE BACKGROUND TEXT WIDTH HEIGHT POSITION
+    cat <<CONF
 rounded = 0
 border_width = 0
-background_color = #2b3036 100
+background_color = $2 100
 border_color = #000000 0
 panel_items = SC
-panel_size = $(($1 * 2 + 90)) $(($1 + 12))
+panel_size = $4 $5
 panel_margin = 0 0
 panel_padding = 8 0 10
-panel_position = top right horizontal
+panel_position = $6 horizontal
 panel_background_id = 1
 panel_dock = 0
 panel_layer = top
@@ -112,25 +115,65 @@ systray_background_id = 0
 systray_icon_size = $1
 time1_format = %H:%M
 time1_font = sans $(($1 / 3 + 4))
-clock_font_color = #eeeeee 100
+clock_font_color = $3 100
 clock_background_id = 0
 CONF
-    tint2 -c "$work/tint2-$1.conf" >>"$work/tint2.log" 2>&1 &
+}
+startPanel() {
+    panelConf "$@" >"$work/tint2.conf"
+    tint2 -c "$work/tint2.conf" >>"$work/tint2.log" 2>&1 &
     panelPid=$!
     pids+=($panelPid)
     waitFor "xdotool search --onlyvisible --class tint2 >/dev/null 2>&1" || fail "tint2 did not start"
+}
+trayShot() { # SIZE NAME BACKGROUND TEXT
+    startPanel "$1" "$3" "$4" $(($1 * 2 + 90)) $(($1 + 12)) "top right"
     "$program" >>"$work/program.log" 2>&1 &
     pid=$!
     pids+=($pid)
     sleep 2
-    import -window root "$work/screen$1.png"
-    convert "$work/screen$1.png" -crop "$(($1 * 2 + 90))x$(($1 + 12))+$((1024 - $1 * 2 - 90))+0" \
-        +repage "$work/tray$1.png"
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "$(($1 * 2 + 90))x$(($1 + 12))+$((1024 - $1 * 2 - 90))+0" \
+        +repage "$work/$2$1.png"
     kill "$pid" "$panelPid"
     wait "$pid" "$panelPid" 2>/dev/null || true
 }
-trayShot 24
-trayShot 48
-convert "$work/tray24.png" -size 24x1 xc:'#3b6e8f' "$work/tray48.png" -background '#3b6e8f' \
-    -gravity center +append -bordercolor '#3b6e8f' -border 12 "$out/tray.png"
+for size in 24 48; do
+    trayShot $size dark '#2b3036' '#eeeeee'
+    trayShot $size light '#eeeeee' '#222222'
+done
+for shade in dark light; do
+    convert "$work/${shade}24.png" -size 24x1 xc:'#3b6e8f' "$work/${shade}48.png" \
+        -background '#3b6e8f' -gravity center +append "$work/row-$shade.png"
+done
+convert "$work/row-dark.png" -size 1x12 xc:'#3b6e8f' "$work/row-light.png" -background '#3b6e8f' \
+    -gravity center -append -bordercolor '#3b6e8f' -border 12 "$out/tray.png"
 echo "wrote docs/images/tray.png"
+
+# 3. A dark desktop: the dark panel, its tray menu and the main window in GNOME's dark style.
+startPanel 24 '#2b3036' '#eeeeee' 100% 32 "top center"
+QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark "$program" >>"$work/program.log" 2>&1 &
+pid=$!
+pids+=($pid)
+trayIcon() { xdotool search --class vaulnix 2>/dev/null | while read -r id; do
+    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 24x24' && echo "$id"; done | head -n 1; }
+waitFor '[ -n "$(trayIcon)" ]' || fail "the icon did not come to the panel"
+eval "$(xdotool getwindowgeometry --shell "$(trayIcon)")"
+# The bottom right corner, so the menu opens beside the icon and leaves it in sight.
+iconX=$((X + 22)) iconY=$((Y + 22))
+xdotool mousemove $iconX $iconY click 3
+sleep 0.5
+xdotool key l
+focusWindow "Vaulnix - User Profiles"
+typeText "correct horse"; xdotool key Return
+focusWindow "$main"
+xdotool windowsize --sync "$windowId" 760 230 windowmove --sync "$windowId" 230 70 2>/dev/null || true
+sleep 0.5
+xdotool mousemove $iconX $iconY click 3
+sleep 0.8
+import -window root "$work/screen.png"
+convert "$work/screen.png" -crop 1010x350+0+0 +repage "$out/dark-desktop.png"
+echo "wrote docs/images/dark-desktop.png"
+xdotool key Escape
+focusWindow "$main"
+exitProgram "$pid"

@@ -4,11 +4,14 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxcb1-dev
+  qt6-wayland # Qt's Wayland platform plugin: the program on a Wayland session without XWayland
   libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev # the tests include a short fuzz pass built with clang and libFuzzer
   xvfb xauth xdotool trayer x11-utils openbox
+  # a StatusNotifierItem tray host on a private session bus, and a Wayland compositor
+  dbus-daemon dbus-bin python3-dbus python3-gi weston
   # installing and packaging: the install check validates what lands on a desktop
   desktop-file-utils appstream man-db bash-completion shared-mime-info dpkg-dev file lintian
 )
@@ -17,7 +20,7 @@ if [ "${1:-}" = "--bench" ]; then
   packages+=(7zip openssl time strace)
 fi
 if [ "${1:-}" = "--docs" ]; then
-  packages+=(imagemagick openbox tint2)
+  packages+=(imagemagick openbox tint2 x11-xserver-utils qt6-gtk-platformtheme)
 fi
 
 missing=()

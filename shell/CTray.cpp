@@ -2,6 +2,8 @@
 
 #include "shell/PictureBox.h"
 
+#include <QMenu>
+
 namespace {
 enum MouseMessage {
     LeftDown = 513,
@@ -13,11 +15,37 @@ enum MouseMessage {
 };
 }
 
-CTray::CTray(QObject *parent)
+CTray::CTray(QObject *parent, TrayHost *trayHost)
     : QObject(parent)
+    , host(trayHost ? trayHost : new TrayHost(this))
     , tipField(TipLength, QLatin1Char(' '))
 {
-    connect(&trayIcon, &QSystemTrayIcon::activated, this, &CTray::activated);
+    const TrayHost::Kind found = host->find();
+    if (found != TrayHost::Kind::None) {
+        makeIcon(found);
+        return;
+    }
+    connect(host, &TrayHost::found, this, [this](TrayHost::Kind later) {
+        makeIcon(later);
+        if (wanted) {
+            trayIcon->show();
+            emit trayAppeared();
+        }
+    });
+    host->waitForTray();
+}
+
+void CTray::makeIcon(TrayHost::Kind found)
+{
+    if (trayIcon)
+        return;
+    kind = found;
+    trayIcon = std::make_unique<QSystemTrayIcon>();
+    connect(trayIcon.get(), &QSystemTrayIcon::activated, this, &CTray::activated);
+    if (mPic)
+        trayIcon->setIcon(mPic->artwork());
+    trayIcon->setToolTip(shownTip());
+    trayIcon->setContextMenu(menu);
 }
 
 CTray::~CTray()
@@ -32,15 +60,23 @@ void CTray::PicBox(PictureBox *box)
     mPic = box;
     if (box) {
         connect(box, &PictureBox::changed, this, &CTray::pictureChanged);
-        trayIcon.setIcon(box->artwork());
+        pictureChanged();
     }
+}
+
+void CTray::ContextMenu(QMenu *popup)
+{
+    menu = popup;
+    if (trayIcon)
+        trayIcon->setContextMenu(popup);
 }
 
 void CTray::TipText(const QString &text)
 {
     tipField = (text + QChar(0)).left(TipLength);
     tipField = tipField.leftJustified(TipLength, QLatin1Char(' '));
-    trayIcon.setToolTip(shownTip());
+    if (trayIcon)
+        trayIcon->setToolTip(shownTip());
 }
 
 QString CTray::shownTip() const
@@ -52,19 +88,23 @@ bool CTray::ShowIcon()
 {
     if (!mPic)
         return false;
-    trayIcon.show();
+    wanted = true;
+    if (trayIcon)
+        trayIcon->show();
     return true;
 }
 
 void CTray::DeleteIcon()
 {
-    trayIcon.hide();
+    wanted = false;
+    if (trayIcon)
+        trayIcon->hide();
 }
 
 void CTray::pictureChanged()
 {
-    if (mPic)
-        trayIcon.setIcon(mPic->artwork());
+    if (mPic && trayIcon)
+        trayIcon->setIcon(mPic->artwork());
 }
 
 void CTray::activated(QSystemTrayIcon::ActivationReason reason)
@@ -77,6 +117,8 @@ void CTray::activated(QSystemTrayIcon::ActivationReason reason)
     case QSystemTrayIcon::Trigger:
         mouseMessage(LeftDown);
         mouseMessage(LeftUp);
+        if (kind == TrayHost::Kind::StatusNotifier)
+            mouseMessage(LeftDouble);
         break;
     case QSystemTrayIcon::DoubleClick:
         mouseMessage(LeftDouble);

@@ -4,10 +4,16 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <memory>
+
+#include "shell/TrayHost.h"
+
 class PictureBox;
+class QMenu;
 
 // The notification-area icon: takes its picture from a picture box, keeps a 64-character tip
-// field, and turns the platform's activation notices into six mouse events.
+// field, and turns the platform's activation notices into six mouse events. The icon is made
+// once the desktop has a tray, so a tray that appears later still gets it.
 class CTray : public QObject
 {
     Q_OBJECT
@@ -15,7 +21,8 @@ class CTray : public QObject
 public:
     static constexpr int TipLength = 64;
 
-    explicit CTray(QObject *parent = nullptr);
+    // Without a host of its own making, the tray icon asks the desktop.
+    explicit CTray(QObject *parent = nullptr, TrayHost *host = nullptr);
     ~CTray() override;
 
     void PicBox(PictureBox *box);
@@ -25,7 +32,14 @@ public:
     QString shownTip() const;
     bool ShowIcon();
     void DeleteIcon();
-    QSystemTrayIcon &icon() { return trayIcon; }
+    void ContextMenu(QMenu *menu);
+    // The platform's icon; null until a tray was found.
+    QSystemTrayIcon *icon() const { return trayIcon.get(); }
+    TrayHost::Kind hostKind() const { return kind; }
+
+    // A notice from the tray. A StatusNotifierItem host has no double click: its one activation
+    // is the item's main action, what the double click does on a classic tray.
+    void activated(QSystemTrayIcon::ActivationReason reason);
 
     // Raises the event for a classic mouse message number (513 to 518); others raise nothing.
     void mouseMessage(int message);
@@ -37,12 +51,18 @@ signals:
     void LButtonDown();
     void LButtonUp();
     void LButtonDblClick();
+    // A tray appeared after the program started and now shows the icon.
+    void trayAppeared();
 
 private:
-    void activated(QSystemTrayIcon::ActivationReason reason);
+    void makeIcon(TrayHost::Kind found);
     void pictureChanged();
 
-    QSystemTrayIcon trayIcon;
+    TrayHost *host;
+    TrayHost::Kind kind = TrayHost::Kind::None;
+    std::unique_ptr<QSystemTrayIcon> trayIcon;
+    QPointer<QMenu> menu;
+    bool wanted = false;
     QPointer<PictureBox> mPic;
     QString tipField;
     bool inEvent = false;

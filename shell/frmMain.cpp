@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
@@ -204,17 +205,19 @@ bool frmMain::Load()
 
     Vaulnix->setPump([pump = eventPump] { (*pump)(); });
     display->connectEngine(*Vaulnix);
-    trayAvailable = options.trayAvailable < 0 ? QSystemTrayIcon::isSystemTrayAvailable()
+    trayAvailable = options.trayAvailable < 0 ? Tray->hostKind() != TrayHost::Kind::None
                                               : options.trayAvailable != 0;
     pic->setPicture(display->icon(0));
     Tray->PicBox(pic);
     Tray->TipText(Global::VersionTitle());
     connect(Tray, &CTray::LButtonDblClick, this, &frmMain::Tray_LButtonDblClick);
     connect(Tray, &CTray::RButtonDown, this, &frmMain::Tray_RButtonDown);
-    Tray->icon().setContextMenu(mnuPopup);
-    if (trayAvailable)
-        Tray->ShowIcon();
+    connect(Tray, &CTray::trayAppeared, this, &frmMain::TrayAppeared);
+    Tray->ContextMenu(mnuPopup);
+    // Also without a tray: one that appears later shows it.
+    Tray->ShowIcon();
     mnuLogin->setVisible(!trayAvailable);
+    LayOutTrayMenu();
 
     restoreSettings();
     SetIcon(0);
@@ -306,7 +309,12 @@ bool frmMain::event(QEvent *event)
 {
     const bool handled = QMainWindow::event(event);
     switch (event->type()) {
+    case QEvent::Hide:
+        LayOutTrayMenu();
+        break;
     case QEvent::Show:
+        LayOutTrayMenu();
+        [[fallthrough]];
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::WindowStateChange:
@@ -401,6 +409,14 @@ void frmMain::Tray_RButtonDown()
     LayOutTrayMenu();
 }
 
+void frmMain::TrayAppeared()
+{
+    trayAvailable = true;
+    mnuLogin->setVisible(false);
+}
+
+// Kept current whenever the logon state or the window's visibility changes, not only as the menu
+// opens: a StatusNotifierItem host reads and sizes the menu before it shows it.
 void frmMain::LayOutTrayMenu()
 {
     const bool user = loggedIn();
@@ -457,6 +473,7 @@ void frmMain::Logoff()
     SaveProfileNow();
     Global::CurrentUserName.clear();
     Global::CurrentUserPassword.clear();
+    LayOutTrayMenu();
     if (trayAvailable)
         hide();
     else
@@ -517,6 +534,7 @@ void frmMain::mnuActionsItem_Click(int index)
 
 qint16 frmMain::UserProfiles()
 {
+    const auto relayOut = qScopeGuard([this] { LayOutTrayMenu(); });
     if (!UserManagement::ProfileNames.isEmpty()) {
         const qint16 result = ShowLogin();
         if (result != 1)
@@ -573,6 +591,7 @@ void frmMain::DeleteProfile()
     if (RefusedWhileBusy())
         return;
     UserManagement::DeleteProfile();
+    LayOutTrayMenu();
     if (trayAvailable)
         hide();
     UserManagement::ListProfiles(Global::AppPath);

@@ -91,6 +91,8 @@ public:
     void Tray_LButtonDblClick();
     void Tray_RButtonDown();
     void LayOutTrayMenu();
+    // A tray host started after the program: the window may hide into it from now on.
+    void TrayAppeared();
     void mnuPopupItem_Click(int index);
 
     // Users.

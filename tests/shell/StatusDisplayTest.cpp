@@ -5,6 +5,9 @@
 #include "shell/StatusDisplay.h"
 
 #include <QLabel>
+#include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -90,4 +93,35 @@ TEST_F(StatusLine, AutoSizeCaptionCutsToTheLabelWidth)
     EXPECT_EQ(caption("12.5"), "abcdefghij...") << "a number leaves the caption";
     label.resize(1, 20);
     EXPECT_EQ(caption("W"), "W") << "one character is shown whole";
+}
+
+// The contrast of two colours as WCAG rates graphics against their background (3 is its floor).
+static double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
+TEST_F(StatusLine, TheTrayIconsShackleShowsOnDarkAndLightPanels)
+{
+    for (int icon : {0, 1}) {
+        for (const char *panel : {"#2b3036", "#000000", "#3b6e8f", "#eeeeee", "#ffffff"}) {
+            QImage shot(24, 24, QImage::Format_ARGB32);
+            shot.fill(QColor(panel));
+            QPainter painter(&shot);
+            display().icon(icon).paint(&painter, shot.rect());
+            painter.end();
+            double best = 0; // the shackle fills the top third, above the body
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 24; ++x)
+                    best = std::max(best, contrast(shot.pixelColor(x, y), QColor(panel)));
+            EXPECT_GE(best, 3.0) << "icon " << icon << " on " << panel;
+        }
+    }
 }

@@ -17,9 +17,10 @@ class MainWindow : public MainWindowFixture
 {
 protected:
     void SetUp() override { ASSERT_TRUE(start()); }
-    QStringList visibleTrayItems()
+    QStringList visibleTrayItems(bool layOut = true)
     {
-        main->LayOutTrayMenu();
+        if (layOut)
+            main->LayOutTrayMenu();
         QStringList items;
         for (QAction *item : main->mnuPopupItem)
             if (item->isVisible())
@@ -75,6 +76,30 @@ TEST_F(MainWindow, TrayMenuFollowsLoginAndVisibility)
     Actions::AddAction(1, "b.vlx", "b", "/x", 0, 1, "");
     main->mnuPopupItem_Click(3);
     EXPECT_TRUE(main->Timer->isActive());
+}
+
+TEST_F(MainWindow, TrayMenuIsCurrentBeforeItOpens)
+{
+    // A StatusNotifierItem host reads the menu without asking the program to lay it out.
+    EXPECT_EQ(visibleTrayItems(false), (QStringList{"&Login...", "-", "&Remove Vaulnix"}));
+    logOn();
+    main->ShowMainWindow();
+    EXPECT_EQ(visibleTrayItems(false).value(0), "&Hide");
+    main->hide();
+    EXPECT_EQ(visibleTrayItems(false).value(0), "&Show");
+    main->Logoff();
+    EXPECT_EQ(visibleTrayItems(false), (QStringList{"&Login...", "-", "&Remove Vaulnix"}));
+}
+
+TEST_F(MainWindowFixture, ATrayThatAppearsLaterTakesTheWindowWhenClosed)
+{
+    ASSERT_TRUE(start(0));
+    EXPECT_TRUE(main->mnuLogin->isVisible());
+    emit main->Tray->trayAppeared();
+    EXPECT_FALSE(main->mnuLogin->isVisible());
+    main->close();
+    EXPECT_FALSE(main->isClosed()) << "closing only hides the window into the new tray";
+    EXPECT_FALSE(main->isVisible());
 }
 
 TEST_F(MainWindow, LayoutFollowsTheWindowSize)
