@@ -162,14 +162,6 @@ void BM_DeriveKey(benchmark::State &state)
     }
 }
 
-// One chunk's nonce: the chunk index big-endian, three zero bytes, the last-chunk flag.
-void chunkNonce(uint64_t index, unsigned char *nonce)
-{
-    for (int i = 0; i < 8; ++i)
-        nonce[i] = static_cast<unsigned char>(index >> (56 - 8 * i));
-    std::memset(nonce + 8, 0, 4);
-}
-
 void setAeadBytes(benchmark::State &state)
 {
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
@@ -188,7 +180,7 @@ void BM_OpenSslAeadSeal(benchmark::State &state)
     unsigned char nonce[12];
     uint64_t index = 0;
     for (auto _ : state) {
-        chunkNonce(index++, nonce);
+        ChunkAead::chunkNonce(index++, false, nonce);
         int out = 0;
         if (EVP_EncryptInit_ex(ctx, nullptr, nullptr, nullptr, nonce) != 1 ||
             EVP_EncryptUpdate(ctx, data.data(), &out, data.data(), int(n)) != 1 ||
@@ -210,7 +202,7 @@ void BM_SodiumAeadSeal(benchmark::State &state)
     unsigned char nonce[12];
     uint64_t index = 0;
     for (auto _ : state) {
-        chunkNonce(index++, nonce);
+        ChunkAead::chunkNonce(index++, false, nonce);
         crypto_aead_chacha20poly1305_ietf_encrypt_detached(data.data(), data.data() + n, nullptr,
                                                            data.data(), n, nullptr, 0, nullptr,
                                                            nonce, derivedKey().data());
