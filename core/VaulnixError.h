@@ -13,8 +13,19 @@ public:
         , text(message)
     {}
 
+    // A box that is damaged or was tampered with, found after its header opened: it says so
+    // as a wrong password would, but with the cause.
+    static VaulnixError damaged(const QString &message)
+    {
+        VaulnixError error(message);
+        error.damagedBox = true;
+        return error;
+    }
+
     const QString &message() const { return text; }
+    bool isDamagedBox() const { return damagedBox; }
 
 private:
     QString text;
+    bool damagedBox = false;
 };

@@ -2,12 +2,21 @@
 
 #include "core/VaulnixError.h"
 #include "engine/PlainFormat.h"
+#include "engine/SealedFormat.h"
 
 #include <QFile>
 
 std::unique_ptr<BoxFormat> BoxFormat::detect(QFileDevice &box)
 {
-    Q_UNUSED(box);
+    if (!box.seek(0))
+        throw VaulnixError(
+            QStringLiteral("Cannot read the box %1: %2").arg(box.fileName(), box.errorString()));
+    const QByteArray start = box.read(SealedFormat::PrefixBytes);
+    if (box.error() != QFileDevice::NoError)
+        throw VaulnixError(
+            QStringLiteral("Cannot read the box %1: %2").arg(box.fileName(), box.errorString()));
+    if (SealedFormat::isSealed(start))
+        return SealedFormat::forReading(start);
     return std::make_unique<PlainFormat>();
 }
 
@@ -17,9 +26,9 @@ std::unique_ptr<BoxFormat> BoxFormat::forWriting(BoxFormatId id)
     case BoxFormatId::Plain:
         return std::make_unique<PlainFormat>();
     case BoxFormatId::Sealed:
-        break;
+        return SealedFormat::forWriting(WriterChunkBytes);
     }
-    throw VaulnixError(QStringLiteral("This build cannot write sealed boxes"));
+    throw VaulnixError(QStringLiteral("Unknown box format"));
 }
 
 std::optional<BoxFormatId> BoxFormat::formatOf(const QString &path)

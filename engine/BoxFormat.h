@@ -15,6 +15,9 @@ class QFileDevice;
 class BoxFormat
 {
 public:
+    // The chunk of the writers, and the pieces format 1's stream is cut into.
+    static constexpr qint64 WriterChunkBytes = 131072;
+
     virtual ~BoxFormat() = default;
 
     // The format of the box open in box, from its first bytes, for reading; the device is left
@@ -35,6 +38,8 @@ public:
     virtual void checkLimits(const BoxCatalogue &catalogue) const = 0;
     // The header of catalogue, whose sizes are final; fills in where each file's content starts.
     virtual QByteArray header(BoxCatalogue &catalogue) = 0;
+    // The plain bytes of every chunk of a file but its last.
+    virtual qint64 chunkBytes() const = 0;
     // The bytes a chunk takes in the box beyond its plain bytes.
     virtual qint64 chunkOverhead() const = 0;
     // The transform of file index (0-based in the table), ready for its chunk 0.

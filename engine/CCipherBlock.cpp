@@ -43,9 +43,9 @@ void CCipherBlock::requireDone(ChunkTransform::Outcome outcome, const QString &B
     case ChunkTransform::Outcome::NotAuthentic:
         break;
     }
-    throw VaulnixError(QStringLiteral("%1 in the box %2 was altered or damaged (it does not "
-                                      "authenticate); it was not extracted")
-                           .arg(file, BlockFile));
+    throw VaulnixError::damaged(QStringLiteral("%1 in the box %2 was altered or damaged (it "
+                                               "does not authenticate); it was not extracted")
+                                    .arg(file, BlockFile));
 }
 
 bool CCipherBlock::stopRequested() const

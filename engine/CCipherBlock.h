@@ -38,7 +38,7 @@ class CCipherBlock : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint64 ChunkBytes = 131072;
+    static constexpr qint64 ChunkBytes = BoxFormat::WriterChunkBytes;
     static constexpr qint64 ShredBytes = 1048576;
     // Files up to this size are read or written on a second thread.
     static constexpr qint64 SmallFileBytes = ChunkBytes / 2;

@@ -125,7 +125,7 @@ CCipherBlock::ExtractResult CCipherBlock::ExtractBlock(const QString &BlockFile,
             const QString folder =
                 file.folderIndex >= 2 ? folders.at(file.folderIndex - 1) : rootPath;
             const QString target = folder + file.name;
-            if (file.size <= SmallFileBytes) {
+            if (file.size <= std::min(SmallFileBytes, format->chunkBytes())) {
                 extractSmall(target, file, transform, writers[qHash(target) % 2]);
             } else {
                 for (FileWriter &writer : writers)
@@ -194,9 +194,9 @@ bool CCipherBlock::decipherTo(const QString &target, const BoxCatalogue::File &f
     if (!readHandle)
         throw VaulnixError(QStringLiteral("No box is open"));
     TargetFile out(target);
-    if (file.size > ChunkBytes)
+    if (file.size > format->chunkBytes())
         return decipherPiped(out, target, file, transform, wholeBox, shownName);
-    chunk.resize(transform.storedBytes(ChunkBytes));
+    chunk.resize(transform.storedBytes(format->chunkBytes()));
     if (file.size > 0 && !stopRequested()) {
         const qint64 n = file.size;
         readFromBox(*readHandle, chunk.data(), transform.storedBytes(n), target);

@@ -31,7 +31,7 @@ bool CCipherBlock::pipeChunks(qint64 size, const QString &BlockFile, const QStri
         ChunkPipeline &pipeline;
         ~StopOnExit() { pipeline.stop(); }
     } stop{*pipeline};
-    pipeline->start(size, ChunkBytes, transform, sealing, std::move(read));
+    pipeline->start(size, format->chunkBytes(), transform, sealing, std::move(read));
     qint64 left = size;
     while (left > 0 && !stopRequested()) {
         const ChunkPipeline::Chunk chunk = pipeline->next();

@@ -349,8 +349,9 @@ bool CCipherBlock::verifyBox(const QString &BlockFile, const std::vector<PackedF
     const std::optional<BoxCatalogue> back = format->readCatalogue(box, box.size());
     if (!back || back->files.size() != qsizetype(packed.size()))
         throw VaulnixError(failed);
-    QByteArray stored(ChunkBytes + format->chunkOverhead(), Qt::Uninitialized);
-    QByteArray original(ChunkBytes, Qt::Uninitialized);
+    const qint64 chunkBytes = format->chunkBytes();
+    QByteArray stored(chunkBytes + format->chunkOverhead(), Qt::Uninitialized);
+    QByteArray original(chunkBytes, Qt::Uninitialized);
     for (size_t i = 0; i < packed.size(); ++i) {
         const BoxCatalogue::File &file = back->files.at(qsizetype(i));
         if (file.size != packed[i].size || file.name != fileNameOf(packed[i].path) ||
@@ -363,7 +364,7 @@ bool CCipherBlock::verifyBox(const QString &BlockFile, const std::vector<PackedF
         ChunkTransform &transform = format->file(qint32(i), false);
         qint64 index = 0;
         for (qint64 left = file.size; left > 0; ++index) {
-            const qint64 n = std::min(left, ChunkBytes);
+            const qint64 n = std::min(left, chunkBytes);
             readExactly(box, stored.data(), transform.storedBytes(n), failed);
             readExactly(source, original.data(), n, failed);
             const ChunkTransform::Outcome outcome =

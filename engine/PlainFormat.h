@@ -18,6 +18,7 @@ public:
     std::optional<BoxCatalogue> readCatalogue(QFileDevice &box, qint64 length) override;
     void checkLimits(const BoxCatalogue &catalogue) const override;
     QByteArray header(BoxCatalogue &catalogue) override;
+    qint64 chunkBytes() const override { return WriterChunkBytes; }
     qint64 chunkOverhead() const override { return 0; }
     ChunkTransform &file(qint32 index, bool sealing) override;
 
