@@ -38,6 +38,9 @@ QString BoxListing::format(const CCipherBlock &engine)
     QString text;
     text += QStringLiteral("Box Name: ") + ConsoleText::printable(engine.BlockName()) + '\n';
     text += QStringLiteral("Root Folder: ") + ConsoleText::printable(engine.RootPath()) + '\n';
+    text += engine.Catalogue().format == BoxFormatId::Sealed
+                ? QStringLiteral("Format: 2 (sealed)\n")
+                : QStringLiteral("Format: 1\n");
     qsizetype position = 0;
     for (const BoxRecords::Record &record : records.records()) {
         text += QStringLiteral("%1\t%2\t").arg(++position).arg(record.size) +

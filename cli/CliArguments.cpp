@@ -59,6 +59,8 @@ public:
             result.command = CliArguments::Command::Extract;
         else if (command == QLatin1String("list"))
             result.command = CliArguments::Command::List;
+        else if (command == QLatin1String("verify"))
+            result.command = CliArguments::Command::Verify;
         else
             throw usageError(QStringLiteral("unknown command \"%1\"").arg(command));
 
@@ -80,12 +82,15 @@ private:
         case CliArguments::Command::Create:
             return option == QLatin1String("--name") || option == QLatin1String("--shred") ||
                    option == QLatin1String("--password-file") ||
-                   option == QLatin1String("--quiet") || option == QLatin1String("--files");
+                   option == QLatin1String("--quiet") || option == QLatin1String("--files") ||
+                   option == QLatin1String("--sealed") || option == QLatin1String("--format");
         case CliArguments::Command::Extract:
             return option == QLatin1String("--only") || option == QLatin1String("--shred") ||
                    option == QLatin1String("--password-file") || option == QLatin1String("--quiet");
         case CliArguments::Command::List:
             return option == QLatin1String("--password-file");
+        case CliArguments::Command::Verify:
+            return option == QLatin1String("--password-file") || option == QLatin1String("--quiet");
         default:
             return false;
         }
@@ -124,6 +129,14 @@ private:
             result.passwordFile = value(arg, i);
             if (result.passwordFile->isEmpty())
                 throw usageError(QStringLiteral("--password-file needs a file name"));
+        } else if (arg == QLatin1String("--sealed") || arg == QLatin1String("--format")) {
+            const int format = arg == QLatin1String("--sealed") ? 2 : value(arg, i).toInt();
+            if (format != 1 && format != 2)
+                throw usageError(QStringLiteral("--format takes 1 or 2"));
+            if (result.format && *result.format != format)
+                throw usageError(
+                    QStringLiteral("--sealed and --format 1 ask for different formats"));
+            result.format = format;
         } else if (arg == QLatin1String("--only")) {
             if (!result.only.isEmpty())
                 throw usageError(QStringLiteral("--only is given twice"));
@@ -180,13 +193,14 @@ QString CliArguments::usage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  vaulnix-cli create  BOX FOLDER        [--name NAME] [--shred] [--password-file F] "
-        "[--quiet]\n"
-        "  vaulnix-cli create  BOX --files F1 F2 ... [--name NAME] [--shred] [--password-file F] "
-        "[--quiet]\n"
+        "  vaulnix-cli create  BOX FOLDER        [--sealed | --format 1] [--name NAME] [--shred]\n"
+        "                                    [--password-file F] [--quiet]\n"
+        "  vaulnix-cli create  BOX --files F1 F2 ... [--sealed | --format 1] [--name NAME]\n"
+        "                                    [--shred] [--password-file F] [--quiet]\n"
         "  vaulnix-cli extract BOX FOLDER        [--only N[,N...]] [--shred] [--password-file F] "
         "[--quiet]\n"
         "  vaulnix-cli list    BOX               [--password-file F]\n"
+        "  vaulnix-cli verify  BOX [FOLDER]      [--password-file F] [--quiet]\n"
         "  vaulnix-cli --help | --version\n"
         "\n"
         "Packs a folder or a list of files into a password-protected box, unpacks a box, or\n"
@@ -195,12 +209,19 @@ QString CliArguments::usage()
         "  create BOX FOLDER      pack FOLDER and everything below it into BOX\n"
         "  create BOX --files ... pack the given files into BOX; they are extracted side by side\n"
         "  extract BOX FOLDER     unpack BOX below FOLDER\n"
-        "  list BOX               print the box name, its root folder and one line per file\n"
+        "  list BOX               print the box name, its root folder, its format and one line\n"
+        "                         per file\n"
+        "  verify BOX [FOLDER]    check BOX without writing anything: a sealed box is\n"
+        "                         authenticated byte by byte, a format-1 box only checked for\n"
+        "                         structure; with FOLDER, also compare its content with FOLDER\n"
         "\n"
         "  --name NAME            name stored in the box (default: the folder's name, or the\n"
         "                         box file's name without its extension for --files)\n"
         "  --shred                overwrite and delete the sources after a complete box, or the\n"
         "                         box after a complete extraction\n"
+        "  --sealed               write a sealed box (format 2): no size limit, a key of its own,\n"
+        "                         every byte authenticated; not readable by format-1 readers\n"
+        "  --format 1             write format 1, also over a sealed box\n"
         "  --only N[,N...]        extract only the files at these positions of `list`\n"
         "  --password-file F      take the password from the first line of F\n"
         "  --quiet                show no progress\n"
@@ -208,6 +229,9 @@ QString CliArguments::usage()
         "Without --password-file the password is the first line of standard input when that\n"
         "is not a terminal; otherwise it is asked for without echo (twice for create).\n"
         "\n"
+        "Without --sealed or --format, create writes format 1, but refuses to replace a sealed\n"
+        "box with one.\n"
+        "\n"
         "Exit status: 0 done, 1 wrong password or damaged box, 2 usage error,\n"
-        "3 stopped by Ctrl+C, 4 any other error.\n");
+        "3 stopped by Ctrl+C (verify: the box differs from FOLDER), 4 any other error.\n");
 }

@@ -37,7 +37,7 @@ private:
 // One command line, checked against the synopsis of its command. Paths are kept as given.
 struct CliArguments
 {
-    enum class Command { Help, Version, Create, Extract, List };
+    enum class Command { Help, Version, Create, Extract, List, Verify };
 
     // Throws CliError with ExitStatus::Usage when the arguments do not fit a command.
     static CliArguments parse(const QStringList &arguments);
@@ -53,4 +53,5 @@ struct CliArguments
     QList<qint32> only; // 1-based positions, in the order given, each once
     bool shred = false;
     bool quiet = false;
+    std::optional<int> format; // create: 1 or 2 when asked for (--sealed is 2)
 };

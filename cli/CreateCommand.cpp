@@ -3,6 +3,7 @@
 #include "cli/BoxListing.h"
 #include "cli/Console.h"
 #include "core/Global.h"
+#include "engine/BoxFormat.h"
 #include "engine/CCipherBlock.h"
 
 #include <QDir>
@@ -35,6 +36,7 @@ CreateCommand::CreateCommand(const CliArguments &arguments, Console &console, CC
 
 void CreateCommand::check() const
 {
+    chosenFormat();
     if (!arguments.fileList) {
         if (!QFileInfo(folder).isDir())
             throw CliError(ExitStatus::Failed, QStringLiteral("%1: no such folder").arg(folder));
@@ -54,8 +56,22 @@ void CreateCommand::check() const
     }
 }
 
+BoxFormatId CreateCommand::chosenFormat() const
+{
+    if (arguments.format)
+        return *arguments.format == 2 ? BoxFormatId::Sealed : BoxFormatId::Plain;
+    // Never a silent downgrade: a sealed box is replaced by format 1 only when asked for.
+    if (BoxFormat::formatOf(box) == BoxFormatId::Sealed)
+        throw CliError(ExitStatus::Usage,
+                       QStringLiteral("%1 is a sealed box; give --sealed to write it sealed "
+                                      "again, or --format 1 to replace it with a format-1 box")
+                           .arg(box));
+    return BoxFormatId::Plain;
+}
+
 ExitStatus CreateCommand::run(const QString &password)
 {
+    engine.setWriteFormat(chosenFormat());
     JobSettings job(arguments.shred);
     ProgressDisplay progress(console.err(), console.errorIsTerminal() && !arguments.quiet);
     progress.attach(engine);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliArguments.h"
+#include "engine/BoxCatalogue.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,9 @@ public:
     const QString &boxName() const { return name; }
 
 private:
+    // The format asked for; refuses (CliError) to replace a sealed box with format 1 unasked.
+    BoxFormatId chosenFormat() const;
+
     const CliArguments &arguments;
     Console &console;
     CCipherBlock &engine;

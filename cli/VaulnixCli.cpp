@@ -5,6 +5,7 @@
 #include "cli/CreateCommand.h"
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/VerifyCommand.h"
 #include "core/VaulnixError.h"
 #include "engine/CCipherBlock.h"
 
@@ -68,6 +69,9 @@ int VaulnixCli::run(const QStringList &arguments)
         case CliArguments::Command::List:
             status = runCommand(ListCommand(args, console, engine), args, console, false);
             break;
+        case CliArguments::Command::Verify:
+            status = runCommand(VerifyCommand(args, console, engine), args, console, false);
+            break;
         }
         return int(status);
     } catch (const CliError &error) {
@@ -77,7 +81,7 @@ int VaulnixCli::run(const QStringList &arguments)
         return int(error.status());
     } catch (const VaulnixError &error) {
         fail(error.message());
-        return int(ExitStatus::Failed);
+        return int(error.isDamagedBox() ? ExitStatus::WrongPasswordOrDamaged : ExitStatus::Failed);
     } catch (const std::exception &error) {
         fail(QString::fromLocal8Bit(error.what()));
         return int(ExitStatus::Failed);

@@ -160,6 +160,17 @@ public:
     void DynamicClose();
     void Cleanup();
 
+    // Verifying.
+    // VerifyBlock reads every byte of BlockFile and writes nothing: a sealed box's chunks are
+    // authenticated, a format-1 box's only deciphered (it has nothing to check them against).
+    // With a Folder, each file is compared with the one it would be extracted to below Folder,
+    // and files there that the box lacks count too: differences gets one line for each. Read
+    // or BadHeader; returns early once Global::StopRequested is set. Raises VaulnixError
+    // (damaged) for a chunk that does not authenticate or a box cut short, and as ViewBlock
+    // does.
+    ReadResult VerifyBlock(const QString &BlockFile, const QString &Password, const QString &Folder,
+                           QStringList &differences);
+
 signals:
     void RemoveDirectory();
     void ShredFile(qint32 FileIndex, qint32 FileCount, const QString &Filename, qint64 BytesLeft,

@@ -161,7 +161,8 @@ CCipherBlock::ExtractResult CCipherBlock::ExtractBlock(const QString &BlockFile,
 void CCipherBlock::extractSmall(const QString &target, const BoxCatalogue::File &file,
                                 ChunkTransform &transform, FileWriter &writer)
 {
-    QByteArray data(transform.storedBytes(file.size), Qt::Uninitialized);
+    // An empty file has no chunk at all.
+    QByteArray data(file.size > 0 ? transform.storedBytes(file.size) : 0, Qt::Uninitialized);
     if (file.size > 0) {
         readFromBox(*readHandle, data.data(), data.size(), target);
         requireDone(transform.apply(0, data.constData(), file.size, data.data(), true),

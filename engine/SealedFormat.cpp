@@ -41,8 +41,7 @@ public:
     {}
     bool ok() const { return good; }
     bool atEnd() const { return at == text.size(); }
-    template<typename T>
-    T number()
+    template<typename T> T number()
     {
         if (!take(sizeof(T)))
             return 0;
@@ -115,8 +114,8 @@ std::unique_ptr<SealedFormat> SealedFormat::forReading(QByteArrayView start)
     format->memLimitKiB = qFromBigEndian<quint32>(p + 16);
     format->salt = start.sliced(20, SealedKeys::SaltBytes).toByteArray();
     format->chunk = qFromBigEndian<quint32>(p + 36);
-    format->acceptable = isSealed(start) && p[8] == Version && p[9] == KdfArgon2id &&
-                         p[10] == 0 && p[11] == 0 &&
+    format->acceptable = isSealed(start) && p[8] == Version && p[9] == KdfArgon2id && p[10] == 0 &&
+                         p[11] == 0 &&
                          SealedKeys::acceptable(format->opsLimit, format->memLimitKiB) &&
                          format->chunk >= MinChunkBytes && format->chunk <= MaxChunkBytes;
     return format;
@@ -169,8 +168,8 @@ std::optional<BoxCatalogue> SealedFormat::readCatalogue(QFileDevice &box, qint64
     QByteArray text(qsizetype(sealedBytes), Qt::Uninitialized);
     if (box.read(text.data(), text.size()) != text.size()) {
         if (box.error() != QFileDevice::NoError)
-            throw VaulnixError(
-                QStringLiteral("Cannot read the box %1: %2").arg(box.fileName(), box.errorString()));
+            throw VaulnixError(QStringLiteral("Cannot read the box %1: %2")
+                                   .arg(box.fileName(), box.errorString()));
         return std::nullopt;
     }
     aead.setKey(keys.headerKey());
@@ -290,8 +289,8 @@ QByteArray SealedFormat::header(BoxCatalogue &catalogue)
     QByteArray out = clear;
     out.resize(clear.size() + text.size() + TagBytes);
     aead.setKey(keys.headerKey());
-    aead.sealHeader(clear.constData(), size_t(clear.size()), text.constData(),
-                    size_t(text.size()), out.data() + clear.size());
+    aead.sealHeader(clear.constData(), size_t(clear.size()), text.constData(), size_t(text.size()),
+                    out.data() + clear.size());
     qint64 offset = out.size();
     for (BoxCatalogue::File &file : catalogue.files) {
         file.offset = offset;

@@ -67,7 +67,10 @@ TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
         {{"create", "my.list.vlx", "--files", "src/a.txt"}, pw, 0, ""},
         {{"list", "my.list.vlx"}, pw, 0, "Box Name: my.list\n"},
         {{"create", "evil.vlx", "evil", "--name", "evil\nRoot Folder: x"}, pw, 0, ""},
-        {{"list", "evil.vlx"}, pw, 0, "evil?Root Folder: x\nRoot Folder: evil\n1\t1\ta?b?[2Jc\n"},
+        {{"list", "evil.vlx"},
+         pw,
+         0,
+         "evil?Root Folder: x\nRoot Folder: evil\nFormat: 1\n1\t1\ta?b?[2Jc\n"},
         {{}, pw, 2, "--help"},
         {{"extract", b, "out", "--only", "1,5"}, pw, 2, "no file 5"},
         {{"extract", b, "out", "--shred"}, wrong, 1, "wrong password"},
@@ -175,8 +178,11 @@ TEST_F(Cli, ListPrintsEveryKnownAnswerBoxExactly)
     const QByteArray pw = TestSupport::VectorPassword.toUtf8() + '\n';
     for (auto it = boxes.begin(); it != boxes.end(); ++it) {
         EXPECT_EQ(run({"list", TestSupport::vectorPath(it.key() + ".vlx")}, pw), 0);
-        EXPECT_EQ(last->output.str(), it.value().toObject()["listing"].toString().toStdString())
-            << it.key().toStdString();
+        // The listing of the vectors, with the format after the root folder.
+        QString listing = it.value().toObject()["listing"].toString();
+        const qsizetype rootEnd = listing.indexOf('\n', listing.indexOf("Root Folder: ")) + 1;
+        listing.insert(rootEnd, "Format: 1\n");
+        EXPECT_EQ(last->output.str(), listing.toStdString()) << it.key().toStdString();
     }
 }
 
