@@ -50,7 +50,11 @@ protected:
                                               .arg(name(f));
                          });
         Global::CurrentUserPassword = Password;
+        // The suite runs once for each format the engine writes.
+        if (sealed())
+            engine.setWriteFormat(BoxFormatId::Sealed);
     }
+    static bool sealed() { return qEnvironmentVariable("VAULNIX_TEST_FORMAT") == "sealed"; }
     ~EngineFixture() override
     {
         Global::StopRequested = 0;

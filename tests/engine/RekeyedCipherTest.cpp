@@ -5,6 +5,8 @@ using RekeyedCipher = EngineFixture;
 
 TEST_F(RekeyedCipher, FailsTheStepAndLeavesEveryFileAsItWas)
 {
+    if (sealed())
+        GTEST_SKIP() << "a sealed box keeps a key of its own, which nobody else can key anew";
     make("Src/a.txt", "abc");
     make("Src/sub/big.bin", QByteArray(3 * CCipherBlock::ChunkBytes + 11, 'b'));
     const QString box = path("box.vlx");
