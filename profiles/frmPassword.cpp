@@ -3,6 +3,7 @@
 #include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
+#include "dialogs/DialogKeys.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 
@@ -34,12 +35,13 @@ frmPassword::frmPassword(MainWindowHost &window)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    cmdOK->setDefault(true);
     cmdNew->setAutoDefault(false);
+    cmbUsers->setAccessibleName(QStringLiteral("User Name"));
     setMinimumWidth(320);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmPassword::cmdOK_Click);
     connect(cmdNew, &QPushButton::clicked, this, &frmPassword::cmdNew_Click);
+    DialogKeys::Install(this, cmdOK);
 
     Global::DialogResult = 0;
     ShowUsers();

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev # the tests include a short fuzz pass built with clang and libFuzzer
   xvfb xauth xdotool trayer x11-utils openbox
+  qt6-gtk-platformtheme # the dialog keyboard tests run under the GNOME (gtk3) platform theme too
   # installing and packaging: the install check validates what lands on a desktop
   desktop-file-utils appstream man-db bash-completion shared-mime-info dpkg-dev file lintian
 )

@@ -1,11 +1,14 @@
 #include "shell/frmAbout.h"
 
 #include "core/Global.h"
+#include "dialogs/DialogKeys.h"
 #include "shell/HTMLLink.h"
+#include "shell/LinkAccessible.h"
 
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -50,8 +53,11 @@ frmAbout::frmAbout(QWidget *parent)
     // The window and the links follow the pointer without a button held, so exactly one link
     // is highlighted at a time.
     setMouseTracking(true);
+    // The links take the keyboard focus too, and say what they are to screen readers.
+    LinkAccessible::Install();
     for (QLabel *link : {lblQuorvane, lblMailTo}) {
         link->setMouseTracking(true);
+        link->setFocusPolicy(Qt::StrongFocus);
         link->installEventFilter(this);
     }
 
@@ -85,6 +91,11 @@ frmAbout::frmAbout(QWidget *parent)
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmAbout::cmdUpdate_Click);
+    setTabOrder(lblQuorvane, lblMailTo);
+    setTabOrder(lblMailTo, cmdOK);
+    setTabOrder(cmdOK, cmdUpdate);
+    DialogKeys::Install(this, cmdOK, cmdOK);
+    cmdOK->setFocus();
 
     HTMLLink::LinkEvent(lblQuorvane, HTMLLink::LinkLoad);
     HTMLLink::LinkEvent(lblMailTo, HTMLLink::LinkLoad);
@@ -140,6 +151,25 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
     if (!web && watched != lblMailTo)
         return QDialog::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::FocusIn:
+        if (web)
+            lblQuorvane_MouseMove();
+        else
+            lblMailTo_MouseMove();
+        return false;
+    case QEvent::FocusOut:
+        Form_MouseMove();
+        return false;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        if (web)
+            lblQuorvane_Click();
+        else
+            lblMailTo_Click();
+        return true;
+    }
     case QEvent::MouseMove:
         // Taken here, or the move would also reach the window as one over the background.
         if (web)
