@@ -4,6 +4,7 @@
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "dialogs/DialogKeys.h"
+#include "dialogs/NamedComboBox.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 
@@ -16,7 +17,7 @@
 
 frmPassword::frmPassword(MainWindowHost &window)
     : QDialog(window.DialogParent())
-    , cmbUsers(new QComboBox)
+    , cmbUsers(new NamedComboBox)
     , txtPassword(new QLineEdit)
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdNew(new QPushButton(QStringLiteral("New Profile")))

@@ -3,7 +3,7 @@
 #include "core/Global.h"
 #include "dialogs/DialogKeys.h"
 #include "shell/HTMLLink.h"
-#include "shell/LinkAccessible.h"
+#include "shell/LinkLabel.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -23,9 +23,9 @@ frmAbout::frmAbout(QWidget *parent)
     , lblProfiles(
           new QLabel(QStringLiteral("Profiles: ") + QDir::toNativeSeparators(Global::AppPath)))
     , lblWeb(new QLabel(QStringLiteral("web:")))
-    , lblQuorvane(new QLabel(SiteName))
+    , lblQuorvane(new LinkLabel(SiteName))
     , lblEmail(new QLabel(QStringLiteral("e-mail:")))
-    , lblMailTo(new QLabel(MailAddress))
+    , lblMailTo(new LinkLabel(MailAddress))
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdUpdate(new QPushButton(QStringLiteral("Update")))
 {
@@ -53,11 +53,8 @@ frmAbout::frmAbout(QWidget *parent)
     // The window and the links follow the pointer without a button held, so exactly one link
     // is highlighted at a time.
     setMouseTracking(true);
-    // The links take the keyboard focus too, and say what they are to screen readers.
-    LinkAccessible::Install();
     for (QLabel *link : {lblQuorvane, lblMailTo}) {
         link->setMouseTracking(true);
-        link->setFocusPolicy(Qt::StrongFocus);
         link->installEventFilter(this);
     }
 
