@@ -157,7 +157,10 @@ void ActionListView::keyPressEvent(QKeyEvent *event)
         return;
     }
     scrollToItem(current);
-    emit popupKeyPressed(viewport()->mapToGlobal(visualItemRect(current).center()));
+    // At the row's visible start, not the middle of columns that may be scrolled out of sight.
+    const QRect shown = visualItemRect(current).intersected(viewport()->rect());
+    emit popupKeyPressed(
+        viewport()->mapToGlobal(QPoint(shown.left() + shown.height(), shown.center().y())));
 }
 
 void ActionListView::resizeEvent(QResizeEvent *event)
