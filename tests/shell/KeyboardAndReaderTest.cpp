@@ -15,14 +15,11 @@
 #include "shell/frmSettings.h"
 
 #include <QAccessible>
-#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
@@ -137,8 +134,6 @@ TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboard)
                                                     "Shutdown Actions", "", "Clear All Actions"}));
     EXPECT_EQ(main->mnuActionsItem[2]->text(), "S&tartup Actions");
     EXPECT_EQ(main->mnuActionsItem[3]->text(), "Shut&down Actions");
-    EXPECT_EQ(main->mnuPopupItem[5]->text(), "S&tartup Actions");
-    EXPECT_EQ(main->mnuPopupItem[6]->text(), "Shut&down Actions");
 }
 
 TEST_F(NoTray, ScreenReadersHearWhatEachControlIs)
