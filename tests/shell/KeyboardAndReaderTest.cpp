@@ -15,11 +15,14 @@
 #include "shell/frmSettings.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
@@ -49,8 +52,7 @@ protected:
     {
         EXPECT_EQ(main->windowTitle(), Global::VersionTitle());
         EXPECT_EQ(main->lvMain->rowCount(), 0);
-        EXPECT_FALSE(main->lblStatus->text().contains("anna"))
-            << main->lblStatus->text().toStdString();
+        EXPECT_FALSE(main->lblStatus->text().contains("anna")) << "her folder's name";
     }
     static QStringList names(QObject *object)
     {
