@@ -465,6 +465,11 @@ void frmMain::ClearUser()
 {
     SetTitle(QString());
     Actions::RemoveAllActions();
+}
+
+void frmMain::forgetUser()
+{
+    ClearUser();
     // The last status may name her files.
     SetStatus(ReadyMessage);
 }
@@ -481,13 +486,9 @@ bool frmMain::RefusedWithoutUser()
 void frmMain::Logoff()
 {
     SaveProfileNow();
-    if (profileDirty && loggedIn()) {
-        SetStatus(QStringLiteral("The profile could not be saved: still logged on"));
-        return;
-    }
     Global::CurrentUserName.clear();
     Global::CurrentUserPassword.clear();
-    ClearUser();
+    forgetUser();
     if (trayAvailable)
         hide();
     else
@@ -605,7 +606,7 @@ void frmMain::DeleteProfile()
     if (RefusedWhileBusy())
         return;
     UserManagement::DeleteProfile();
-    ClearUser();
+    forgetUser();
     UserManagement::ListProfiles(Global::AppPath);
     if (trayAvailable)
         hide();

@@ -155,6 +155,8 @@ private:
     void layOut();
     void shutdown();
     void closeOtherWindows();
+    // After Logoff or Delete Profile: nothing of the last user stays on screen.
+    void forgetUser();
     // The saved size is the outer size; the frame is known only once a window manager framed us.
     void applyOuterSize();
     QSize outerSize() const;
