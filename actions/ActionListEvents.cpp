@@ -6,6 +6,7 @@
 #include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "dialogs/API.h"
+#include "dialogs/MenuItems.h"
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 
@@ -23,12 +24,15 @@ ActionListEvents::ActionListEvents(MainWindowHost &window, BoxFlows &boxFlows)
 {
     connect(&main.Rows(), &ActionListView::rightButtonReleased, this,
             &ActionListEvents::lvMain_MouseUp);
+    connect(&main.Rows(), &ActionListView::popupKeyPressed, this,
+            &ActionListEvents::lvMain_MouseUp);
     connect(&main.Rows(), &QTreeWidget::itemDoubleClicked, this, [this] { lvMain_DblClick(); });
+    connect(&main.Rows(), &ActionListView::editKeyPressed, this, [this] { lvMain_DblClick(); });
     connect(&main.Rows(), &ActionListView::filesDropped, this,
             &ActionListEvents::lvMain_OLEDragDrop);
     for (int i = 0; i < main.ListPopupItems().size(); ++i)
         connect(main.ListPopupItems()[i], &QAction::triggered, this, [this, i] {
-            if (!main.RefusedWhileBusy())
+            if (!main.RefusedWhileBusy() && !main.RefusedWithoutUser())
                 mnuPopupListViewItem_Click(i);
         });
 }
@@ -72,8 +76,10 @@ bool ActionListEvents::LayOutPopup()
 
 void ActionListEvents::lvMain_MouseUp(const QPoint &globalPosition)
 {
-    if (LayOutPopup())
+    if (LayOutPopup()) {
+        MenuItems::Show(&main.ListPopup(), main.ListPopupItems());
         main.ListPopup().popup(globalPosition);
+    }
 }
 
 void ActionListEvents::mnuPopupListViewItem_Click(int index)
@@ -114,7 +120,7 @@ void ActionListEvents::mnuPopupListViewItem_Click(int index)
 
 void ActionListEvents::lvMain_DblClick()
 {
-    if (main.RefusedWhileBusy())
+    if (main.RefusedWhileBusy() || main.RefusedWithoutUser())
         return;
     QTreeWidgetItem *row = main.Rows().selectedRow();
     CAction *action = actionOf(row);
@@ -162,7 +168,7 @@ void ActionListEvents::lvMain_DblClick()
 
 void ActionListEvents::lvMain_OLEDragDrop(const QStringList &paths)
 {
-    if (main.RefusedWhileBusy())
+    if (main.RefusedWhileBusy() || main.RefusedWithoutUser())
         return;
     Global::DialogAutoSet = 0;
     const qint16 count = qint16(std::min<qsizetype>(paths.size(), 32767));

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 
@@ -26,6 +27,10 @@ ActionListView::ActionListView(QWidget *parent)
     setDropIndicatorShown(false);
     connect(this, &QTreeWidget::itemChanged, this, &ActionListView::itemChanged);
     connect(header(), &QHeaderView::sectionClicked, this, &ActionListView::ColumnClick);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != LastRanColumn)
+            fitLastColumn();
+    });
 }
 
 void ActionListView::appendRow(const Row &row)
@@ -46,6 +51,7 @@ void ActionListView::appendRow(const Row &row)
     addTopLevelItem(item);
     filling = false;
     resort();
+    fitLastColumn();
 }
 
 void ActionListView::removeRow(const QString &tag)
@@ -79,6 +85,8 @@ bool ActionListView::isChecked(const QTreeWidgetItem *item)
 
 void ActionListView::itemChanged(QTreeWidgetItem *item, int column)
 {
+    if (column == LastRanColumn)
+        fitLastColumn();
     if (filling || column != NameColumn)
         return;
     CAction *action = Actions::UserActions.Item(Actions::GetAction(tagOf(item).toInt()));
@@ -125,6 +133,50 @@ void ActionListView::mouseReleaseEvent(QMouseEvent *event)
     QTreeWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::RightButton)
         emit rightButtonReleased(event->globalPosition().toPoint());
+}
+
+void ActionListView::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool popupKey = (key == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+                          (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+    const bool editKey = modifiers == Qt::NoModifier &&
+                         (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2);
+    QTreeWidgetItem *current = currentItem();
+    if (!(popupKey || editKey) || !current) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // The commands work on the selected row: the one the keyboard is on.
+    if (!current->isSelected())
+        setCurrentItem(current);
+    if (editKey) {
+        emit editKeyPressed();
+        return;
+    }
+    scrollToItem(current);
+    // At the row's visible start, not the middle of columns that may be scrolled out of sight.
+    const QRect shown = visualItemRect(current).intersected(viewport()->rect());
+    emit popupKeyPressed(
+        viewport()->mapToGlobal(QPoint(shown.left() + shown.height(), shown.center().y())));
+}
+
+void ActionListView::resizeEvent(QResizeEvent *event)
+{
+    QTreeWidget::resizeEvent(event);
+    fitLastColumn();
+}
+
+void ActionListView::fitLastColumn()
+{
+    const int room = viewport()->width() - header()->sectionPosition(LastRanColumn);
+    const int wanted =
+        std::max(sizeHintForColumn(LastRanColumn), header()->sectionSizeHint(LastRanColumn));
+    const int size = header()->sectionSize(LastRanColumn);
+    if (size < wanted && room > size)
+        header()->resizeSection(LastRanColumn, std::min(wanted, room));
 }
 
 namespace {

@@ -41,18 +41,26 @@ public:
 
 signals:
     void rightButtonReleased(const QPoint &globalPosition);
+    // The Menu key or Shift+F10: the popup, at the current row.
+    void popupKeyPressed(const QPoint &globalPosition);
+    // Enter or F2: edit the current row, as a double click does.
+    void editKeyPressed();
     void filesDropped(const QStringList &paths);
     // The user ticked or unticked a row.
     void checkToggled();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
     void resort();
+    // Widens "Last Ran" to its text while the header has room for it.
+    void fitLastColumn();
     int sortedBy = 0;
     Qt::SortOrder order = Qt::AscendingOrder;
     bool sorting = false;

@@ -24,6 +24,8 @@ public:
     virtual void SetBusy(bool busy) = 0;
     // True (with a status line) when a command must wait for the run to end.
     virtual bool RefusedWhileBusy() = 0;
+    // True when nobody is logged on: box commands lead to the login window instead.
+    virtual bool RefusedWithoutUser() = 0;
     // An engine step holds the keyed cipher from CipherTaken to CipherReleased; profile saves
     // asked for meanwhile happen at its end.
     virtual void CipherTaken() = 0;

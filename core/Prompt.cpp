@@ -33,6 +33,17 @@ Prompt::Answer Prompt::ask(const QString &text, Buttons buttons, Icon icon)
     return instance().message(text, buttons, icon, Global::AppName);
 }
 
+Prompt::Answer Prompt::question(const QString &text, Buttons buttons, Icon icon,
+                                const QString &title, Answer)
+{
+    return message(text, buttons, icon, title);
+}
+
+Prompt::Answer Prompt::askBeforeDestroying(const QString &text, Icon icon)
+{
+    return instance().question(text, Buttons::YesNo, icon, Global::AppName, No);
+}
+
 Prompt::Answer Prompt::unattended(Buttons buttons)
 {
     switch (buttons) {

@@ -16,6 +16,10 @@ public:
 
     virtual Answer message(const QString &text, Buttons buttons, Icon icon,
                            const QString &title) = 0;
+    // A question whose one answer deletes, shreds or replaces: safe is the default button, so
+    // an Enter pressed without reading changes nothing.
+    virtual Answer question(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                            Answer safe);
     // Empty result: cancelled.
     virtual QString openFileName(const QString &title, const QString &startPath,
                                  const QString &filter);
@@ -26,6 +30,8 @@ public:
     // Shorthand for the common information box with an OK button and the program's title.
     static void inform(const QString &text);
     static Answer ask(const QString &text, Buttons buttons, Icon icon = Icon::Question);
+    // Yes or No, with No as the default.
+    static Answer askBeforeDestroying(const QString &text, Icon icon = Icon::Question);
     // The answer that changes nothing, for when nobody is there to be asked.
     static Answer unattended(Buttons buttons);
 

@@ -3,11 +3,13 @@
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "dialogs/API.h"
+#include "dialogs/DialogKeys.h"
 #include "dialogs/cDialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,9 +95,10 @@ frmCreateBox::frmCreateBox(QWidget *parent)
     layout->addWidget(frame);
     layout->addLayout(buttons);
 
-    // Enter walks from the name to the box file to the folder, so no button may take it.
     for (QPushButton *button : {cmdFind, cmdBrowse, cmdCreate, cmdAuto, cmdCancel})
         button->setAutoDefault(false);
+    cmdFind->setAccessibleName(QStringLiteral("Choose the box file"));
+    cmdBrowse->setAccessibleName(QStringLiteral("Choose the folder to box"));
     cmdAuto->hide();
     setTabOrder(txtBoxName, txtBoxFile);
     setTabOrder(txtBoxFile, cmdFind);
@@ -112,10 +115,10 @@ frmCreateBox::frmCreateBox(QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmCreateBox::cmdCancel_Click);
     connect(cmdFind, &QPushButton::clicked, this, &frmCreateBox::cmdFind_Click);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmCreateBox::cmdBrowse_Click);
-    connect(txtBoxName, &QLineEdit::returnPressed, this,
-            [this] { txtBoxName_KeyPress(Qt::Key_Return); });
-    connect(txtBoxFile, &QLineEdit::returnPressed, this,
-            [this] { txtBoxFile_KeyPress(Qt::Key_Return); });
+    DialogKeys::Install(this, cmdCreate, cmdCancel);
+    // Enter walks from the name to the box file to the folder; installed last, so it comes first.
+    txtBoxName->installEventFilter(this);
+    txtBoxFile->installEventFilter(this);
     connect(txtBoxName, &QLineEdit::textChanged, this, &frmCreateBox::LimitBoxName);
 }
 
@@ -153,6 +156,21 @@ void frmCreateBox::cmdBrowse_Click()
     if (!folder.isEmpty())
         txtPath->setText(folder);
     txtPath->setFocus();
+}
+
+bool frmCreateBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == txtBoxName || watched == txtBoxFile)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (isEnter(key)) {
+            if (watched == txtBoxName)
+                txtBoxName_KeyPress(key);
+            else
+                txtBoxFile_KeyPress(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmCreateBox::txtBoxName_KeyPress(int key)

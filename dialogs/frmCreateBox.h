@@ -46,6 +46,9 @@ public:
     void txtBoxName_KeyPress(int key);
     void txtBoxFile_KeyPress(int key);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // Runs the checks in order; only when they pass, writes the outputs and closes.
     void Confirm(bool autoSet);

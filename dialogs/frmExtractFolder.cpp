@@ -2,6 +2,7 @@
 
 #include "core/Global.h"
 #include "dialogs/API.h"
+#include "dialogs/DialogKeys.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -50,7 +51,7 @@ frmExtractFolder::frmExtractFolder(QWidget *parent)
     // Nothing to check here, so Enter may confirm from anywhere.
     for (QPushButton *button : {cmdBrowse, cmdAuto, cmdCancel})
         button->setAutoDefault(false);
-    cmdOK->setDefault(true);
+    cmdBrowse->setAccessibleName(QStringLiteral("Choose the extraction folder"));
     cmdAuto->hide();
     setTabOrder(txtPath, cmdBrowse);
     setTabOrder(cmdBrowse, chkShred);
@@ -63,6 +64,7 @@ frmExtractFolder::frmExtractFolder(QWidget *parent)
     connect(cmdAuto, &QPushButton::clicked, this, &frmExtractFolder::cmdAuto_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmExtractFolder::cmdCancel_Click);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmExtractFolder::cmdBrowse_Click);
+    DialogKeys::Install(this, cmdOK, cmdCancel);
 }
 
 void frmExtractFolder::cmdOK_Click()

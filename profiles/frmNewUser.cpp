@@ -3,6 +3,7 @@
 #include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
+#include "dialogs/DialogKeys.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmPassword.h"
 
@@ -43,6 +44,7 @@ frmNewUser::frmNewUser(MainWindowHost &window, frmPassword *loginWindow)
     // Enter moves between the fields instead of pressing a button.
     cmdCreate->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
+    DialogKeys::Install(this, cmdCreate, cmdCancel);
     for (QLineEdit *field : {txtUsername, txtPassword, txtPassword2})
         field->installEventFilter(this);
     setMinimumWidth(340);

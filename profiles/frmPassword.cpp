@@ -3,6 +3,8 @@
 #include "actions/MainWindowHost.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
+#include "dialogs/DialogKeys.h"
+#include "dialogs/NamedComboBox.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 
@@ -15,7 +17,7 @@
 
 frmPassword::frmPassword(MainWindowHost &window)
     : QDialog(window.DialogParent())
-    , cmbUsers(new QComboBox)
+    , cmbUsers(new NamedComboBox)
     , txtPassword(new QLineEdit)
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdNew(new QPushButton(QStringLiteral("New Profile")))
@@ -34,12 +36,13 @@ frmPassword::frmPassword(MainWindowHost &window)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    cmdOK->setDefault(true);
     cmdNew->setAutoDefault(false);
+    cmbUsers->setAccessibleName(QStringLiteral("User Name"));
     setMinimumWidth(320);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmPassword::cmdOK_Click);
     connect(cmdNew, &QPushButton::clicked, this, &frmPassword::cmdNew_Click);
+    DialogKeys::Install(this, cmdOK);
 
     Global::DialogResult = 0;
     ShowUsers();

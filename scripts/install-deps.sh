@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool trayer x11-utils openbox
   # a StatusNotifierItem tray host on a private session bus, and a Wayland compositor
   dbus-daemon dbus-bin python3-dbus python3-gi weston
+  qt6-gtk-platformtheme # the dialog keyboard tests run under the GNOME (gtk3) platform theme too
   # installing and packaging: the install check validates what lands on a desktop
   desktop-file-utils appstream man-db bash-completion shared-mime-info dpkg-dev file lintian
 )

@@ -42,6 +42,27 @@ QMessageBox::Icon boxIcon(Prompt::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButton buttonOf(Prompt::Answer answer)
+{
+    switch (answer) {
+    case Prompt::Cancel:
+        return QMessageBox::Cancel;
+    case Prompt::Abort:
+        return QMessageBox::Abort;
+    case Prompt::Retry:
+        return QMessageBox::Retry;
+    case Prompt::Ignore:
+        return QMessageBox::Ignore;
+    case Prompt::Yes:
+        return QMessageBox::Yes;
+    case Prompt::No:
+        return QMessageBox::No;
+    case Prompt::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
 Prompt::Answer answerOf(int button)
 {
     switch (button) {
@@ -87,6 +108,15 @@ Prompt::Answer WidgetPrompt::message(const QString &text, Buttons buttons, Icon 
                                      const QString &title)
 {
     QMessageBox box(boxIcon(icon), title, text, standardButtons(buttons), owner());
+    return answerOf(box.exec());
+}
+
+Prompt::Answer WidgetPrompt::question(const QString &text, Buttons buttons, Icon icon,
+                                      const QString &title, Answer safe)
+{
+    QMessageBox box(boxIcon(icon), title, text, standardButtons(buttons), owner());
+    box.setDefaultButton(buttonOf(safe));
+    box.setEscapeButton(buttonOf(safe));
     return answerOf(box.exec());
 }
 

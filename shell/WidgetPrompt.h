@@ -9,6 +9,8 @@ class WidgetPrompt : public Prompt
 {
 public:
     Answer message(const QString &text, Buttons buttons, Icon icon, const QString &title) override;
+    Answer question(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                    Answer safe) override;
     QString openFileName(const QString &title, const QString &startPath,
                          const QString &filter) override;
     QString saveFileName(const QString &title, const QString &startPath, const QString &filter,

@@ -1,11 +1,14 @@
 #include "shell/frmAbout.h"
 
 #include "core/Global.h"
+#include "dialogs/DialogKeys.h"
 #include "shell/HTMLLink.h"
+#include "shell/LinkLabel.h"
 
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -20,9 +23,9 @@ frmAbout::frmAbout(QWidget *parent)
     , lblProfiles(
           new QLabel(QStringLiteral("Profiles: ") + QDir::toNativeSeparators(Global::AppPath)))
     , lblWeb(new QLabel(QStringLiteral("web:")))
-    , lblQuorvane(new QLabel(SiteName))
+    , lblQuorvane(new LinkLabel(SiteName))
     , lblEmail(new QLabel(QStringLiteral("e-mail:")))
-    , lblMailTo(new QLabel(MailAddress))
+    , lblMailTo(new LinkLabel(MailAddress))
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdUpdate(new QPushButton(QStringLiteral("Update")))
 {
@@ -85,6 +88,11 @@ frmAbout::frmAbout(QWidget *parent)
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdUpdate, &QPushButton::clicked, this, &frmAbout::cmdUpdate_Click);
+    setTabOrder(lblQuorvane, lblMailTo);
+    setTabOrder(lblMailTo, cmdOK);
+    setTabOrder(cmdOK, cmdUpdate);
+    DialogKeys::Install(this, cmdOK, cmdOK);
+    cmdOK->setFocus();
 
     HTMLLink::LinkEvent(lblQuorvane, HTMLLink::LinkLoad);
     HTMLLink::LinkEvent(lblMailTo, HTMLLink::LinkLoad);
@@ -140,6 +148,25 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
     if (!web && watched != lblMailTo)
         return QDialog::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::FocusIn:
+        if (web)
+            lblQuorvane_MouseMove();
+        else
+            lblMailTo_MouseMove();
+        return false;
+    case QEvent::FocusOut:
+        Form_MouseMove();
+        return false;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        if (web)
+            lblQuorvane_Click();
+        else
+            lblMailTo_Click();
+        return true;
+    }
     case QEvent::MouseMove:
         // Taken here, or the move would also reach the window as one over the background.
         if (web)

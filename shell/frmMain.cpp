@@ -8,6 +8,7 @@
 #include "core/AppLocations.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
+#include "dialogs/MenuItems.h"
 #include "dialogs/Twips.h"
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
@@ -45,6 +46,7 @@ constexpr SettingKey Columns[] = {{"Column1", 2500}, {"Column2", 2500}, {"Column
                                   {"Column4", 1250}, {"Column5", 800},  {"Column6", 2000}};
 
 const QString BusyMessage = QStringLiteral("A run is under way; wait until it has finished");
+const QString ReadyMessage = QStringLiteral("Vaulnix Ready");
 
 QString programFolder(const QString &configured)
 {
@@ -115,28 +117,30 @@ QList<QAction *> frmMain::fillMenu(QMenu *menu, const QStringList &captions)
 
 void frmMain::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu *file = mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileItem = fillMenu(file, {"&New Box", "&Open Box", "-", "&Logoff", "-", "E&xit"});
     mnuFileItem[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuFileItem[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuLogin = new QAction(QStringLiteral("Log &In..."), this);
     file->insertAction(mnuFileItem[3], mnuLogin);
     mnuLogin->setVisible(false);
+    fileMenuItems = file->actions();
 
     QMenu *optionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
     mnuOptionsItem = fillMenu(optionsMenu, {"&Settings", "-", "&Delete Profile"});
     QMenu *actions = menuBar()->addMenu(QStringLiteral("&Actions"));
-    mnuActionsItem = fillMenu(actions, {"&Run", "-", "Startup Actions", "Shutdown Actions", "-",
+    mnuActionsItem = fillMenu(actions, {"&Run", "-", "S&tartup Actions", "Shut&down Actions", "-",
                                         "&Clear All Actions", "Count Actions"});
     mnuActionsItem[0]->setShortcut(QKeySequence(Qt::Key_F5));
     mnuActionsItem[6]->setVisible(false);
+    MenuItems::Show(actions, mnuActionsItem);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpItem = fillMenu(help, {"&About Vaulnix..."});
 
     mnuPopup = new QMenu(QStringLiteral("Popup"), this);
     mnuPopupItem =
-        fillMenu(mnuPopup, {"&Show", "&Hide", "-", "&Run Actions", "-", "Startup Actions",
-                            "Shutdown Actions", "-", "&Login...", "-", "&Remove Vaulnix"});
+        fillMenu(mnuPopup, {"&Show", "&Hide", "-", "&Run Actions", "-", "S&tartup Actions",
+                            "Shut&down Actions", "-", "&Login...", "-", "&Remove Vaulnix"});
     mnuPopupListView = new QMenu(QStringLiteral("PopupListView"), this);
     mnuPopupListViewItem = fillMenu(
         mnuPopupListView, {"&Create", "&Extract", "-", "&View Contents", "-", "&Remove", "&Shred"});
@@ -152,12 +156,18 @@ void frmMain::buildMenus()
         mnuOptionsItem[2], mnuActionsItem[0], mnuActionsItem[2], mnuActionsItem[3],
         mnuActionsItem[5], mnuPopupItem[3],   mnuPopupItem[5],   mnuPopupItem[6],
         mnuPopupItem[8]};
-    const auto dispatch = [this, refusedDuringRun](const QList<QAction *> &items,
-                                                   void (frmMain::*handler)(int)) {
+    // What needs a logged-on user: every run and every box command. With nobody logged on they
+    // lead to the login window instead, so nothing reaches the engine without a password.
+    const QList<QAction *> needsUser = {mnuFileItem[0],    mnuFileItem[1],    mnuActionsItem[0],
+                                        mnuActionsItem[2], mnuActionsItem[3], mnuPopupItem[3],
+                                        mnuPopupItem[5],   mnuPopupItem[6]};
+    const auto dispatch = [this, refusedDuringRun, needsUser](const QList<QAction *> &items,
+                                                              void (frmMain::*handler)(int)) {
         for (int i = 0; i < items.size(); ++i) {
             const bool guarded = refusedDuringRun.contains(items[i]);
-            connect(items[i], &QAction::triggered, this, [this, handler, i, guarded] {
-                if (!(guarded && RefusedWhileBusy()))
+            const bool userOnly = needsUser.contains(items[i]);
+            connect(items[i], &QAction::triggered, this, [this, handler, i, guarded, userOnly] {
+                if (!(guarded && RefusedWhileBusy()) && !(userOnly && RefusedWithoutUser()))
                     (this->*handler)(i);
             });
         }
@@ -173,6 +183,7 @@ void frmMain::buildMenus()
     });
     connect(mnuPopup, &QMenu::aboutToShow, this, &frmMain::LayOutTrayMenu);
     connect(lvMain, &ActionListView::checkToggled, this, &frmMain::ProfileChanged);
+    lvMain->setAccessibleName(QStringLiteral("Actions"));
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
         manager.setRestartHint(QSessionManager::RestartNever);
         EndSession();
@@ -217,11 +228,12 @@ bool frmMain::Load()
     // Also without a tray: one that appears later shows it.
     Tray->ShowIcon();
     mnuLogin->setVisible(!trayAvailable);
+    MenuItems::Show(mnuFile, fileMenuItems);
     LayOutTrayMenu();
 
     restoreSettings();
     SetIcon(0);
-    SetStatus(QStringLiteral("Vaulnix Ready"));
+    SetStatus(ReadyMessage);
     if (trayAvailable) {
         hide();
     } else {
@@ -375,7 +387,9 @@ void frmMain::SetStatus(const QString &msg)
 
 void frmMain::SetTitle(const QString &msg)
 {
-    setWindowTitle(Global::VersionTitle() + QStringLiteral(" - ") + msg);
+    // Nobody logged on: nothing after the version, not even the separator.
+    setWindowTitle(msg.isEmpty() ? Global::VersionTitle()
+                                 : Global::VersionTitle() + QStringLiteral(" - ") + msg);
 }
 
 void frmMain::SetIcon(qint16 icon)
@@ -413,6 +427,7 @@ void frmMain::TrayAppeared()
 {
     trayAvailable = true;
     mnuLogin->setVisible(false);
+    MenuItems::Show(mnuFile, fileMenuItems);
 }
 
 // Kept current whenever the logon state or the window's visibility changes, not only as the menu
@@ -429,6 +444,7 @@ void frmMain::LayOutTrayMenu()
     mnuPopupItem[8]->setVisible(!user);
     mnuPopupItem[9]->setVisible(!user);
     mnuPopupItem[10]->setVisible(true);
+    MenuItems::Show(mnuPopup, mnuPopupItem);
 }
 
 void frmMain::mnuPopupItem_Click(int index)
@@ -468,11 +484,28 @@ void frmMain::ClearUser()
     Actions::RemoveAllActions();
 }
 
+void frmMain::forgetUser()
+{
+    ClearUser();
+    // The last status may name her files.
+    SetStatus(ReadyMessage);
+}
+
+bool frmMain::RefusedWithoutUser()
+{
+    if (!Global::CurrentUserPassword.isEmpty())
+        return false;
+    SetStatus(QStringLiteral("Nobody is logged on"));
+    mnuPopupItem_Click(8);
+    return true;
+}
+
 void frmMain::Logoff()
 {
     SaveProfileNow();
     Global::CurrentUserName.clear();
     Global::CurrentUserPassword.clear();
+    forgetUser();
     LayOutTrayMenu();
     if (trayAvailable)
         hide();
@@ -584,17 +617,21 @@ void frmMain::DeleteProfile()
 {
     if (Global::CurrentUserName.isEmpty())
         return;
-    if (Prompt::ask(QStringLiteral("Delete ") + Global::CurrentUserName + QStringLiteral("?"),
-                    Prompt::Buttons::YesNo, Prompt::Icon::Information) != Prompt::Yes)
+    if (Prompt::askBeforeDestroying(QStringLiteral("Delete ") + Global::CurrentUserName +
+                                        QStringLiteral("?"),
+                                    Prompt::Icon::Information) != Prompt::Yes)
         return;
     // The question let the message loop run: a run may have started meanwhile.
     if (RefusedWhileBusy())
         return;
     UserManagement::DeleteProfile();
+    forgetUser();
+    UserManagement::ListProfiles(Global::AppPath);
     LayOutTrayMenu();
     if (trayAvailable)
         hide();
-    UserManagement::ListProfiles(Global::AppPath);
+    else
+        mnuPopupItem_Click(8);
 }
 
 void frmMain::mnuHelpItem_Click(int index)
@@ -619,6 +656,9 @@ void frmMain::Timer_Timer()
         SetStatus(QStringLiteral("Close the open window, then run the actions again"));
         return;
     }
+    // Every box of a run is keyed with the password: never run without one.
+    if (Global::CurrentUserPassword.isEmpty())
+        return;
     actionRunner->ProcessScript();
     if (Global::StopRequested)
         CloseProgram();

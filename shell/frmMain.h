@@ -56,6 +56,8 @@ public:
     // the password, the keyed cipher, the shared dialog fields, the profile and the kinds of
     // rows. Every command that would asks here first; true (with a status line) means refused.
     bool RefusedWhileBusy() override;
+    // With nobody logged on, runs and box commands show the login instead; true means refused.
+    bool RefusedWithoutUser() override;
     // The user changed an action, the list or a setting: saved now, or after the current step.
     void ProfileChanged() override;
     // Writes the logged-on user's profile unless a run holds the keyed cipher; then it is
@@ -137,6 +139,8 @@ public:
     QList<QAction *> mnuHelpItem;
     QList<QAction *> mnuPopupItem;
     QList<QAction *> mnuPopupListViewItem;
+    QMenu *mnuFile;
+    QList<QAction *> fileMenuItems; // the File menu's items, shown or not
     QMenu *mnuPopup;
     QMenu *mnuPopupListView;
     QAction *mnuLogin; // for desktops without a tray
@@ -153,6 +157,8 @@ private:
     void layOut();
     void shutdown();
     void closeOtherWindows();
+    // After Logoff or Delete Profile: nothing of the last user stays on screen.
+    void forgetUser();
     // The saved size is the outer size; the frame is known only once a window manager framed us.
     void applyOuterSize();
     QSize outerSize() const;

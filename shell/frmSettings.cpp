@@ -3,6 +3,7 @@
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "dialogs/API.h"
+#include "dialogs/DialogKeys.h"
 #include "shell/AutostartEntry.h"
 
 #include <QCheckBox>
@@ -53,12 +54,13 @@ frmSettings::frmSettings(Host h, QWidget *parent)
     chkStartAtLogin->setChecked(AutostartEntry().isEnabled());
     layout->addWidget(chkStartAtLogin);
     layout->addLayout(buttons);
-    cmdOK->setDefault(true);
+    cmdBrowse->setAccessibleName(QStringLiteral("Choose the default folder"));
     resize(420, sizeHint().height());
 
     connect(cmdBrowse, &QPushButton::clicked, this, &frmSettings::cmdBrowse_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmSettings::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
+    DialogKeys::Install(this, cmdOK, cmdCancel);
 }
 
 void frmSettings::cmdBrowse_Click()

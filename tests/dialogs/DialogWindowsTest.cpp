@@ -60,8 +60,8 @@ TEST_F(DialogWindows, ConfirmingChecksTheFieldsInOrderAndHandsThemBackAsTheyAre)
         {false, "", "", "", false, Ok, false, "Folder not specified"},
         {false, "n", "", "/data/work", false, Ok, false, "Box file not specified"},
         {false, "", " /boxes/list.vlx ", "/a/one.txt;/b/two.txt", true, Ok, true, {}},
-        // Enter walks from the box name to the box file to the folder, and confirms nothing.
-        {false, "new", "/boxes/new.vlx", "/data/new", true, Enter, false, {}},
+        // Enter walks from the box name to the box file to the folder, and confirms there.
+        {false, "new", "/boxes/new.vlx", "/data/new", true, Enter, true, {}},
         {true, {}, {}, " /data/with spaces/ ", true, AutoSet, true, {}},
         {true, {}, {}, "/data/proposed", true, Enter, true, {}},
         {true, {}, {}, "/data/elsewhere", false, Close, false, {}},

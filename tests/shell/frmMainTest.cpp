@@ -63,7 +63,7 @@ TEST_F(MainWindow, TrayMenuFollowsLoginAndVisibility)
     main->Tray->mouseMessage(515);
     EXPECT_FALSE(main->isVisible()) << "a double click with nobody logged on";
     logOn();
-    const QStringList rest{"-", "&Run Actions",   "-", "Startup Actions", "Shutdown Actions",
+    const QStringList rest{"-", "&Run Actions",   "-", "S&tartup Actions", "Shut&down Actions",
                            "-", "&Remove Vaulnix"};
     EXPECT_EQ(visibleTrayItems(), QStringList{"&Show"} + rest);
     main->Tray->mouseMessage(515);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real desktop program under Xvfb, without a tray host: first profile, log off and on, File >
-# New Box on a folder, a run writes the box, the next run unpacks it, File > Exit.
+# New Box on a folder, Logoff leaves nothing of the user and runs nothing, a run writes the box,
+# the next run unpacks it, File > Exit.
 # Usage: desktop-flow.sh PATH/TO/vaulnix
 set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
@@ -32,6 +33,18 @@ echo "flow: logged off and on"
 
 newBoxAction "$work/Papers"
 focusWindow "Vaulnix v1.0.0 - tester"
+# Logoff, then Escape at the login: nothing of the user stays, and F5 brings the login back
+# instead of running her actions with no password.
+xdotool key alt+f l
+focusWindow "Vaulnix - User Profiles"
+xdotool key Escape
+focusWindow "Vaulnix v1.0.0"
+xdotool key F5
+focusWindow "Vaulnix - User Profiles"
+[ ! -e "$profiles/Papers.vlx" ] || fail "F5 with nobody logged on wrote a box"
+typeText "s3cret"; xdotool key Return
+focusWindow "Vaulnix v1.0.0 - tester"
+echo "flow: after Logoff the window showed nothing of the user and F5 asked for the login"
 xdotool key F5
 waitFor "[ -s '$profiles/Papers.vlx' ]" || fail "the run wrote no box"
 echo "flow: the run wrote the box"
@@ -42,4 +55,4 @@ grep -q "first letter" "$work/Papers/letter.txt" || fail "the unpacked file diff
 echo "flow: the second run unpacked the folder"
 
 exitProgram "$program"
-echo "1 passed, 0 failed"
+echo "2 passed, 0 failed"

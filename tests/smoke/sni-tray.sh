@@ -31,7 +31,7 @@ menuIs "_Login...|-|_Remove Vaulnix" || fail "menu before logging on: $("$host" 
 echo "sni: a host started after the program got the icon"
 
 createFirstProfile tester s3cret
-logged="-|_Run Actions|-|Startup Actions|Shutdown Actions|-|_Remove Vaulnix"
+logged="-|_Run Actions|-|S_tartup Actions|Shut_down Actions|-|_Remove Vaulnix"
 menuIs "_Hide|$logged" || fail "menu after logging on: $("$host" menu "$item")"
 "$host" click "$item" _Hide
 waitFor "! shown" || fail "Hide left the window shown"

@@ -23,6 +23,7 @@ public:
     bool IsBusy() const override { return busy; }
     void SetBusy(bool value) override { busy = value; }
     bool RefusedWhileBusy() override { return busy; }
+    bool RefusedWithoutUser() override { return false; }
     void CipherTaken() override { cipherHeld = true; }
     void CipherReleased() override { cipherHeld = false; }
     void ProfileChanged() override

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -48,6 +49,12 @@ public:
     ~RecordingPrompt() override { Prompt::install(nullptr); }
 
     Answer message(const QString &text, Buttons buttons, Icon, const QString &) override;
+    Answer question(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                    Answer safe) override
+    {
+        safeAnswers[text] = safe;
+        return message(text, buttons, icon, title);
+    }
     QString openFileName(const QString &, const QString &, const QString &) override
     {
         return nextPath();
@@ -60,8 +67,9 @@ public:
     QString folder(const QString &, const QString &) override { return nextPath(); }
 
     QStringList messages;
-    QList<Answer> answers;   // consumed in order
-    QStringList pickerPaths; // consumed in order; empty string means cancel
+    QMap<QString, Answer> safeAnswers; // the default button of each question that destroys
+    QList<Answer> answers;             // consumed in order
+    QStringList pickerPaths;           // consumed in order; empty string means cancel
 
 private:
     QString nextPath() { return pickerPaths.isEmpty() ? QString() : pickerPaths.takeFirst(); }

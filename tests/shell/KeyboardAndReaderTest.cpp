@@ -1,0 +1,183 @@
+#include "MainWindowFixture.h"
+#include "ModalDriver.h"
+
+#include "actions/ActionListView.h"
+#include "actions/Actions.h"
+#include "core/Global.h"
+#include "dialogs/frmCreateBox.h"
+#include "dialogs/frmExtractFolder.h"
+#include "profiles/UserManagement.h"
+#include "profiles/frmNewUser.h"
+#include "profiles/frmPassword.h"
+#include "shell/HTMLLink.h"
+#include "shell/WidgetPrompt.h"
+#include "shell/frmAbout.h"
+#include "shell/frmSettings.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+// The main window without a tray, used as a keyboard and a screen reader use it.
+namespace {
+
+class NoTray : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        whenModal<frmNewUser>([](frmNewUser *w) { w->reject(); }); // the first login offer
+        ASSERT_TRUE(start(0));
+        QCoreApplication::processEvents();
+        logOn();
+        UserManagement::ListProfiles(Global::AppPath);
+        main->SetTitle("anna");
+        box = tmp.filePath("papers.vlx");
+        folder = tmp.filePath("Papers-of-anna");
+        QDir().mkpath(folder);
+        TestSupport::writeFile(folder + "/letter.txt", "text");
+        Actions::AddAction(1, box, "papers", folder, 0, 1, "");
+        main->lvMain->setCurrentItem(main->lvMain->row(0));
+        main->SetStatus("Shredding " + folder + "/letter.txt");
+    }
+    void expectNothingOfHers()
+    {
+        EXPECT_EQ(main->windowTitle(), Global::VersionTitle());
+        EXPECT_EQ(main->lvMain->rowCount(), 0);
+        EXPECT_FALSE(main->lblStatus->text().contains("anna")) << "her folder's name";
+    }
+    static QStringList names(QObject *object)
+    {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(object);
+        QStringList list;
+        for (int i = 0; iface && i < iface->childCount(); ++i)
+            list << iface->child(i)->text(QAccessible::Name);
+        return list;
+    }
+    static QString nameOf(QObject *object)
+    {
+        return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+    }
+    QString box, folder;
+};
+
+} // namespace
+
+TEST_F(NoTray, LogoffThenEscapeLeavesNothingOfHersAndF5LeadsToTheLoginWithoutWritingABox)
+{
+    whenModal<frmPassword>([](frmPassword *w) { QTest::keyClick(w->txtPassword, Qt::Key_Escape); });
+    main->mnuFileItem[3]->trigger();
+    expectNothingOfHers();
+    EXPECT_TRUE(Global::CurrentUserPassword.isEmpty());
+
+    // The rows are back as they were: F5 must still not run them.
+    Actions::AddAction(1, box, "papers", folder, 0, 1, "");
+    for (QAction *command : {main->mnuActionsItem[0], main->mnuActionsItem[3],
+                             main->mnuPopupItem[3], main->mnuFileItem[0]}) {
+        int logins = 0;
+        whenModal<frmPassword>([&logins](frmPassword *w) { ++logins, w->reject(); });
+        command->trigger();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(logins, 1) << command->text().toStdString();
+    }
+    main->Timer_Timer();
+    EXPECT_FALSE(QFile::exists(box)) << "a run with nobody logged on";
+}
+
+TEST_F(NoTray, DeleteProfileAsksWithNoAsDefaultAndLeavesNothingOfHers)
+{
+    prompt.answers = {Prompt::No};
+    main->mnuOptionsItem[2]->trigger();
+    EXPECT_EQ(prompt.safeAnswers.value("Delete anna?"), Prompt::No);
+    EXPECT_EQ(main->lvMain->rowCount(), 1) << "No deletes nothing";
+    whenModal<frmNewUser>([](frmNewUser *w) { w->reject(); });
+    main->mnuOptionsItem[2]->trigger();
+    expectNothingOfHers();
+
+    // The real message box: No is the default and the Escape button.
+    WidgetPrompt real;
+    whenModal<QMessageBox>([](QMessageBox *m) {
+        EXPECT_EQ(m->defaultButton(), m->button(QMessageBox::No));
+        QTest::keyClick(m, Qt::Key_Escape);
+    });
+    EXPECT_EQ(real.question("Delete anna?", Prompt::Buttons::YesNo, Prompt::Icon::Information,
+                            "Vaulnix", Prompt::No),
+              Prompt::No);
+}
+
+TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboard)
+{
+    main->show();
+    for (const auto &[key, modifiers] :
+         {std::pair(Qt::Key_Menu, Qt::NoModifier), std::pair(Qt::Key_F10, Qt::ShiftModifier)}) {
+        QTest::keyClick(main->lvMain, key, modifiers);
+        EXPECT_TRUE(main->mnuPopupListView->isVisible());
+        EXPECT_EQ(names(main->mnuPopupListView), (QStringList{"Extract", "", "Remove", "Shred"}))
+            << "hidden items are not announced";
+        main->mnuPopupListView->hide();
+    }
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_F2}) {
+        int edits = 0;
+        whenModal<frmCreateBox>([&edits](frmCreateBox *w) { ++edits, w->reject(); });
+        QTest::keyClick(main->lvMain, key);
+        EXPECT_EQ(edits, 1);
+    }
+    const QList<QAction *> menus = main->menuBar()->actions();
+    EXPECT_EQ(names(menus[2]->menu()), (QStringList{"Run", "", "Startup Actions",
+                                                    "Shutdown Actions", "", "Clear All Actions"}));
+    EXPECT_EQ(main->mnuActionsItem[2]->text(), "S&tartup Actions");
+    EXPECT_EQ(main->mnuActionsItem[3]->text(), "Shut&down Actions");
+}
+
+TEST_F(NoTray, ScreenReadersHearWhatEachControlIs)
+{
+    EXPECT_EQ(nameOf(main->lvMain), "Actions");
+    frmCreateBox create;
+    frmExtractFolder extract;
+    frmSettings settings({[] {}, [](const QString &) {}});
+    EXPECT_EQ(nameOf(create.cmdFind), "Choose the box file");
+    EXPECT_EQ(nameOf(create.cmdBrowse), "Choose the folder to box");
+    EXPECT_EQ(nameOf(extract.cmdBrowse), "Choose the extraction folder");
+    EXPECT_EQ(nameOf(settings.cmdBrowse), "Choose the default folder");
+    frmPassword login(*main);
+    EXPECT_EQ(nameOf(login.cmbUsers), "User Name");
+
+    QStringList opened;
+    HTMLLink::SetOpener([&opened](const QUrl &url) { opened << url.toString(); });
+    frmAbout about;
+    about.show();
+    QAccessibleInterface *web = QAccessible::queryAccessibleInterface(about.lblQuorvane);
+    EXPECT_EQ(web->role(), QAccessible::Link);
+    EXPECT_EQ(web->text(QAccessible::Name), frmAbout::SiteName);
+    ASSERT_TRUE(web->actionInterface());
+    web->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(about.lblMailTo->focusPolicy() & Qt::TabFocus);
+    QTest::keyClick(about.lblMailTo, Qt::Key_Return);
+    QTest::keyClick(about.lblQuorvane, Qt::Key_Space);
+    EXPECT_EQ(opened, (QStringList{frmAbout::WebAddress, "mailto:" + frmAbout::MailAddress,
+                                   frmAbout::WebAddress}));
+    EXPECT_TRUE(about.isVisible()) << "Enter on a link opens it, not the OK button";
+    HTMLLink::SetOpener({});
+}
+
+TEST(ActionList, LastRanIsNotCutShortWhileTheHeaderHasRoom)
+{
+    ActionListView list;
+    list.resize(900, 200);
+    list.show();
+    for (int i = 0; i < 5; ++i)
+        list.header()->resizeSection(i, 60);
+    list.header()->resizeSection(ActionListView::LastRanColumn, 30);
+    list.appendRow({"n", "b.vlx", "Create", "/f", true, "No", "12/6/26 2:45 PM", "0"});
+    const int wanted = list.fontMetrics().horizontalAdvance("12/6/26 2:45 PM");
+    EXPECT_GT(list.header()->sectionSize(ActionListView::LastRanColumn), wanted);
+}
