@@ -6,6 +6,7 @@
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "core/VaulnixError.h"
+#include "engine/BoxFormat.h"
 #include "engine/CCipherBlock.h"
 #include "engine/CTick.h"
 
@@ -139,6 +140,10 @@ void ActionRunner::RunCreate()
     main.SetIcon(1);
     main.SetStatus(QStringLiteral("Locating Box Contents..."));
     QCoreApplication::processEvents();
+    // A sealed box stays sealed, whatever the setting: never a silent downgrade.
+    const bool sealed = main.WriteSealed() ||
+                        BoxFormat::formatOf(Global::DialogBoxFile) == BoxFormatId::Sealed;
+    main.Engine().setWriteFormat(sealed ? BoxFormatId::Sealed : BoxFormatId::Plain);
     CCipherBlock::WriteResult result;
     if (!Actions::IsFileList(Global::DialogFolder))
         result = main.Engine().CreateBlock(Global::DialogBoxFile, Global::DialogBoxName,

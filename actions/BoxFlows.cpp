@@ -136,6 +136,9 @@ void BoxFlows::ViewBox(const QString &boxFile, const QString &folder)
     frmBlock window(main.DialogParent());
     window.lblName->setText(QStringLiteral("Box Name: ") + engine.BlockName());
     window.lblRoot->setText(QStringLiteral("Root Folder: ") + engine.RootPath());
+    window.lblFormat->setText(engine.Catalogue().format == BoxFormatId::Sealed
+                                  ? QStringLiteral("Format: sealed (every byte authenticated)")
+                                  : QStringLiteral("Format: 1 (not authenticated)"));
     const QLocale locale;
     const BoxCatalogue &box = engine.Catalogue();
     QList<QTreeWidgetItem *> rows;

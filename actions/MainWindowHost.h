@@ -37,6 +37,8 @@ public:
     virtual void StartRunTimer() = 0;
     virtual CTick &Stopwatch() = 0;
     virtual CCipherBlock &Engine() = 0;
+    // The setting "Write sealed boxes".
+    virtual bool WriteSealed() const = 0;
     virtual ActionListView &Rows() = 0;
     virtual QMenu &ListPopup() = 0;
     virtual const QList<QAction *> &ListPopupItems() const = 0;

@@ -15,6 +15,7 @@ frmBlock::frmBlock(QWidget *parent)
     : QDialog(parent)
     , lblName(new QLabel)
     , lblRoot(new QLabel)
+    , lblFormat(new QLabel)
     , lvFiles(new QTreeWidget)
     , lblMsg(new QLabel)
     , cmdExtract(new QPushButton(QStringLiteral("Extract")))
@@ -38,6 +39,7 @@ frmBlock::frmBlock(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblName);
     layout->addWidget(lblRoot);
+    layout->addWidget(lblFormat);
     layout->addWidget(lvFiles, 1);
     layout->addLayout(buttons);
     resize(Twips::toPixels(5600), Twips::toPixels(4800));

@@ -19,6 +19,7 @@ public:
 
     QLabel *lblName;
     QLabel *lblRoot;
+    QLabel *lblFormat;
     QTreeWidget *lvFiles;
     QLabel *lblMsg;
     QPushButton *cmdExtract;

@@ -244,6 +244,20 @@ bool frmMain::Load()
     return true;
 }
 
+bool frmMain::WriteSealed() const
+{
+    QSettings *store = const_cast<frmMain *>(this)->settings();
+    return store->value(QStringLiteral("Settings/") + WriteSealedKey, false).toBool();
+}
+
+void frmMain::SetWriteSealed(bool sealed)
+{
+    // Kept at once, beside the window's geometry: it is the program's, not a profile's.
+    QSettings *store = settings();
+    store->setValue(QStringLiteral("Settings/") + WriteSealedKey, sealed);
+    store->sync();
+}
+
 QSettings *frmMain::settings()
 {
     if (!settingsStore) {
@@ -373,7 +387,9 @@ void frmMain::CipherReleased()
 
 void frmMain::ShowSettingsDialog()
 {
-    frmSettings dialog({[this] { SaveSettings(); }, [this](const QString &msg) { SetStatus(msg); }},
+    frmSettings dialog({[this] { SaveSettings(); }, [this](const QString &msg) { SetStatus(msg); },
+                        [this] { return WriteSealed(); },
+                        [this](bool sealed) { SetWriteSealed(sealed); }},
                        this);
     dialog.txtPath->setText(Global::DefaultFolder);
     dialog.txtPath->selectAll();

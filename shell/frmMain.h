@@ -78,6 +78,9 @@ public:
     void StartRunTimer() override { Timer->start(); }
     CTick &Stopwatch() override { return RunStopwatch; }
     CCipherBlock &Engine() override { return *Vaulnix; }
+    bool WriteSealed() const override;
+    void SetWriteSealed(bool sealed);
+    static inline const QString WriteSealedKey = QStringLiteral("WriteSealedBoxes");
     ActionListView &Rows() override { return *lvMain; }
     QMenu &ListPopup() override { return *mnuPopupListView; }
     const QList<QAction *> &ListPopupItems() const override { return mnuPopupListViewItem; }

@@ -24,6 +24,8 @@ frmSettings::frmSettings(Host h, QWidget *parent)
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdCancel(new QPushButton(QStringLiteral("Cancel")))
     , chkStartAtLogin(new QCheckBox(QStringLiteral("Start Vaulnix when I log in")))
+    , chkSealed(new QCheckBox(QStringLiteral("Write sealed boxes (no size limit, tamper-evident; not "
+                                             "readable by format-1 readers)")))
     , host(std::move(h))
 {
     setWindowTitle(QStringLiteral("Settings"));
@@ -53,6 +55,8 @@ frmSettings::frmSettings(Host h, QWidget *parent)
     layout->addWidget(frame);
     chkStartAtLogin->setChecked(AutostartEntry().isEnabled());
     layout->addWidget(chkStartAtLogin);
+    chkSealed->setChecked(host.WriteSealed && host.WriteSealed());
+    layout->addWidget(chkSealed);
     layout->addLayout(buttons);
     cmdBrowse->setAccessibleName(QStringLiteral("Choose the default folder"));
     resize(420, sizeHint().height());
@@ -89,6 +93,8 @@ void frmSettings::cmdOK_Click()
                 QStringLiteral("The folder %1 could not be created.").arg(Global::DefaultFolder));
     }
     applyStartAtLogin();
+    if (host.SetWriteSealed)
+        host.SetWriteSealed(chkSealed->isChecked());
     Global::DialogResult = 1;
     accept();
 }

@@ -18,6 +18,8 @@ public:
     {
         std::function<void()> SaveSettings;
         std::function<void(const QString &)> SetStatus;
+        std::function<bool()> WriteSealed = {};
+        std::function<void(bool)> SetWriteSealed = {};
     };
 
     explicit frmSettings(Host host, QWidget *parent = nullptr);
@@ -27,6 +29,7 @@ public:
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
     QCheckBox *chkStartAtLogin; // the computer user's autostart entry, not the profile's
+    QCheckBox *chkSealed;       // the program's settings store, not the profile
 
     void cmdBrowse_Click();
     void cmdOK_Click();

@@ -34,6 +34,7 @@ public:
     void StartRunTimer() override { ++runsStarted; }
     CTick &Stopwatch() override { return stopwatch; }
     CCipherBlock &Engine() override { return engine; }
+    bool WriteSealed() const override { return sealed; }
     ActionListView &Rows() override { return rows; }
     QMenu &ListPopup() override { return popup; }
     const QList<QAction *> &ListPopupItems() const override { return popupItems; }
@@ -44,6 +45,7 @@ public:
     QWidget window;
     ActionListView rows;
     CCipherBlock engine;
+    bool sealed = false;
     CTick stopwatch;
     QMenu popup;
     QList<QAction *> popupItems;
