@@ -24,8 +24,9 @@ frmSettings::frmSettings(Host h, QWidget *parent)
     , cmdOK(new QPushButton(QStringLiteral("OK")))
     , cmdCancel(new QPushButton(QStringLiteral("Cancel")))
     , chkStartAtLogin(new QCheckBox(QStringLiteral("Start Vaulnix when I log in")))
-    , chkSealed(new QCheckBox(QStringLiteral("Write sealed boxes (no size limit, tamper-evident; not "
-                                             "readable by format-1 readers)")))
+    , chkSealed(
+          new QCheckBox(QStringLiteral("Write sealed boxes (no size limit, tamper-evident; not "
+                                       "readable by format-1 readers)")))
     , host(std::move(h))
 {
     setWindowTitle(QStringLiteral("Settings"));

@@ -4,6 +4,7 @@
 #include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "core/Global.h"
+#include "engine/BoxFormat.h"
 #include "engine/CCipherBlock.h"
 
 #include <QDir>
@@ -167,6 +168,23 @@ TEST_F(Runner, AStepWhoseShreddingFailedHalfwayStillTurnsRound)
         << prompt.messages[0].toStdString();
     // The box is now the only copy of a.txt: packed again, the folder would replace it.
     EXPECT_EQ(kind(0), "Extract");
+}
+
+TEST_F(Runner, ARunWritesSealedWhenAskedAndNeverUnsealsABox)
+{
+    file("A/a.txt", "a");
+    const QString box = tmp.filePath("a.vlx");
+    Actions::AddAction(1, box, "A", tmp.filePath("A"), 0, 1, "");
+    const auto pack = [&](bool sealed) {
+        host.sealed = sealed;
+        runner.ShutdownActions();
+        runner.ProcessScript();
+        return BoxFormat::formatOf(box);
+    };
+    EXPECT_EQ(pack(false), BoxFormatId::Plain);
+    EXPECT_EQ(pack(false), BoxFormatId::Plain) << "a format-1 box stays format 1";
+    EXPECT_EQ(pack(true), BoxFormatId::Sealed);
+    EXPECT_EQ(pack(false), BoxFormatId::Sealed) << "no silent downgrade";
 }
 
 TEST_F(Runner, ClearAndCountActions)

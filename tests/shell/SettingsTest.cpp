@@ -77,3 +77,21 @@ TEST_F(Settings, StartAtLoginWritesAndRemovesTheAutostartEntryOnOkOnly)
     EXPECT_FALSE(QFileInfo::exists(entry));
     saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
 }
+
+TEST_F(Settings, WriteSealedBoxesIsKeptInTheSettingsStoreOnOkOnly)
+{
+    const auto setBox = [this](bool ticked, bool ok) {
+        frmSettings dialog({[] {}, [](const QString &) {}, [this] { return main->WriteSealed(); },
+                            [this](bool sealed) { main->SetWriteSealed(sealed); }});
+        const bool shown = dialog.chkSealed->isChecked();
+        dialog.chkSealed->setChecked(ticked);
+        ok ? dialog.cmdOK_Click() : dialog.cmdCancel_Click();
+        return shown;
+    };
+    EXPECT_FALSE(setBox(true, false)) << "off by default";
+    EXPECT_FALSE(main->WriteSealed()) << "Cancel changes nothing";
+    setBox(true, true);
+    EXPECT_EQ(storedSetting("WriteSealedBoxes"), "true");
+    EXPECT_TRUE(setBox(false, true));
+    EXPECT_FALSE(main->WriteSealed());
+}
