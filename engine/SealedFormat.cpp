@@ -121,14 +121,19 @@ std::unique_ptr<SealedFormat> SealedFormat::forReading(QByteArrayView start)
     return format;
 }
 
-std::unique_ptr<SealedFormat> SealedFormat::forWriting(qint64 chunkBytes)
+std::unique_ptr<SealedFormat> SealedFormat::forWriting(qint64 chunkBytes,
+                                                       const QByteArray &fixedSalt)
 {
     std::unique_ptr<SealedFormat> format(new SealedFormat);
+    format->chunk = chunkBytes;
+    if (!fixedSalt.isEmpty()) {
+        format->salt = fixedSalt;
+        return format;
+    }
     // The system's own random source, drawn anew for every box written.
     quint32 words[SealedKeys::SaltBytes / 4];
     QRandomGenerator::system()->fillRange(words);
     format->salt = QByteArray(reinterpret_cast<const char *>(words), sizeof(words));
-    format->chunk = chunkBytes;
     return format;
 }
 

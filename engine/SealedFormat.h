@@ -24,8 +24,9 @@ public:
     // A box whose prefix is start; one whose parameters are refused reads as damaged, and
     // derives nothing.
     static std::unique_ptr<SealedFormat> forReading(QByteArrayView start);
-    // A new box under a salt of its own.
-    static std::unique_ptr<SealedFormat> forWriting(qint64 chunkBytes);
+    // A new box under a salt of its own; a given salt is for known-answer vectors only.
+    static std::unique_ptr<SealedFormat> forWriting(qint64 chunkBytes,
+                                                    const QByteArray &fixedSalt = {});
 
     ~SealedFormat() override;
 

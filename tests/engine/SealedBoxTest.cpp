@@ -1,6 +1,7 @@
 #include "EngineFixture.h"
 #include "engine/SealedFormat.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QtEndian>
 
@@ -135,4 +136,59 @@ TEST_F(SealedBox, NamesOfAnyKindDeepFoldersAndFileListsComeBackWhole)
     EXPECT_EQ(tree("t").size(), 3);
     EXPECT_EQ(tree("l"), (QStringList{"a.txt", "empty"}));
     EXPECT_EQ(read("l/a.txt"), read("Src/a.txt"));
+}
+
+// The document's worked layout, written under its fixed salt, is the known-answer box, and the
+// reader takes it and the file-list vector apart as documented.
+TEST(SealedVectors, TheWorkedLayoutAndTheKnownAnswerBoxesAgreeWithTheBuild)
+{
+    const auto build = [](const QString &name, const QStringList &directories,
+                          const QList<std::tuple<qint32, QString, QByteArray>> &files) {
+        BoxCatalogue plan;
+        plan.name = name;
+        plan.rootName = directories.value(0);
+        plan.directories = directories;
+        QList<QByteArray> contents;
+        for (const auto &[folder, file, content] : files) {
+            plan.files.append({folder, content.size(), file, 0, {}});
+            contents << content;
+        }
+        auto format = SealedFormat::forWriting(
+            CCipherBlock::ChunkBytes, QByteArray::fromHex("000102030405060708090a0b0c0d0e0f"));
+        format->deriveKey(TestSupport::VectorPassword.toUtf8());
+        QByteArray box = format->header(plan);
+        for (qint32 i = 0; i < contents.size(); ++i) {
+            if (contents[i].isEmpty())
+                continue;
+            QByteArray sealed(contents[i].size() + SealedFormat::TagBytes, Qt::Uninitialized);
+            format->file(i, true).apply(0, contents[i].constData(), contents[i].size(),
+                                        sealed.data(), true);
+            box += sealed;
+        }
+        return box;
+    };
+    const QByteArray worked =
+        build("Docs", {"Docs", "x\\"}, {{0, "a.txt", "abc"}, {2, "b.txt", "hello"}});
+    const QByteArray list =
+        build("list", {}, {{0, "one.txt", "one"}, {0, "zero.bin", ""}, {0, "two.txt", "two"}});
+    EXPECT_EQ(worked, TestSupport::readFile(TestSupport::vectorPath("sealed-worked-layout.vlx")));
+    EXPECT_EQ(list, TestSupport::readFile(TestSupport::vectorPath("sealed-file-list.vlx")));
+    const QString doc =
+        QString::fromUtf8(TestSupport::readFile(VAULNIX_DOCS_DIR "/box-format-2.md"));
+    QString hex = QRegularExpression("<!-- vector:worked-layout -->\\s*```\\s*([0-9a-f\\s]+)```")
+                      .match(doc)
+                      .captured(1);
+    EXPECT_EQ(QByteArray::fromHex(hex.remove(QRegularExpression("\\s")).toLatin1()), worked);
+
+    CCipherBlock engine;
+    QStringList differences;
+    ASSERT_EQ(engine.ViewBlock(TestSupport::vectorPath("sealed-file-list.vlx"),
+                               TestSupport::VectorPassword),
+              CCipherBlock::Read);
+    EXPECT_TRUE(engine.Catalogue().isFileList());
+    EXPECT_EQ(engine.Catalogue().files.at(2).offset, list.size() - 3 - SealedFormat::TagBytes);
+    ASSERT_EQ(engine.VerifyBlock(TestSupport::vectorPath("sealed-worked-layout.vlx"),
+                                 TestSupport::VectorPassword, QString(), differences),
+              CCipherBlock::Read);
+    EXPECT_EQ(engine.Catalogue().storedPath(engine.Catalogue().files.at(1)), "x\\b.txt");
 }
