@@ -3,17 +3,21 @@
 // folders, box accepted by one operation and refused by another, or box shredded after an
 // incomplete extraction ends the run with the input saved.
 
+#include "cipher/ChunkAead.h"
+#include "cipher/SealedKeys.h"
 #include "cli/BoxListing.h"
 #include "core/Global.h"
 #include "core/Prompt.h"
 #include "core/VaulnixError.h"
 #include "engine/CCipherBlock.h"
+#include "engine/SealedFormat.h"
 
 #include <optional>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cstdio>
 #include <vector>
 
@@ -163,6 +167,49 @@ void toggle(uint8_t *data, size_t size, const QByteArray &stream, bool toPlain)
     }
 }
 
+// A sealed box's header opened with the known password, mutated as plain text and sealed again
+// (its length and so the clear prefix follow), so the header's parser sees what a forger with
+// the password could write; the chunks after it stay as they were. False for anything else.
+bool mutateSealedHeader(uint8_t *data, size_t &size, size_t maxSize)
+{
+    constexpr size_t Prefix = SealedFormat::PrefixBytes, Tag = SealedFormat::TagBytes;
+    if (!SealedFormat::isSealed(
+            QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size))))
+        return false;
+    const quint32 ops = qFromBigEndian<quint32>(data + 12),
+                  mem = qFromBigEndian<quint32>(data + 16);
+    const quint64 sealedBytes = qFromBigEndian<quint64>(data + 40);
+    if (sealedBytes < Tag || sealedBytes > size - Prefix || !SealedKeys::acceptable(ops, mem))
+        return false;
+    static QByteArray derivedFor;
+    static SealedKeys keys;
+    const QByteArray params(reinterpret_cast<const char *>(data + 12), 24);
+    if (params != derivedFor) {
+        if (keys.derive(Password.toUtf8(), params.mid(8, 16), ops, mem) !=
+            SealedKeys::Result::Derived)
+            return false;
+        derivedFor = params;
+    }
+    ChunkAead aead;
+    aead.setKey(keys.headerKey());
+    std::vector<char> plain(std::max<size_t>(sealedBytes, maxSize));
+    if (!aead.openHeader(reinterpret_cast<const char *>(data), Prefix,
+                         reinterpret_cast<const char *>(data + Prefix), sealedBytes, plain.data()))
+        return false;
+    const std::vector<uint8_t> chunks(data + Prefix + sealedBytes, data + size);
+    const size_t room = maxSize > Prefix + Tag ? maxSize - Prefix - Tag : 0;
+    const size_t mutated = LLVMFuzzerMutate(reinterpret_cast<uint8_t *>(plain.data()),
+                                            sealedBytes - Tag, std::min(room, plain.size()));
+    qToBigEndian<quint64>(mutated + Tag, data + 40);
+    aead.sealHeader(reinterpret_cast<const char *>(data), Prefix, plain.data(), mutated,
+                    reinterpret_cast<char *>(data + Prefix));
+    size = Prefix + mutated + Tag;
+    const size_t kept = std::min(chunks.size(), maxSize - size);
+    std::copy_n(chunks.begin(), kept, data + size);
+    size += kept;
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -185,7 +232,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Global::CurrentUserPassword = Password;
 
     CCipherBlock engine;
-    const CCipherBlock::ReadResult listed = engine.ViewBlock(w.box, Password);
+    // A box found damaged once its header opened (cut short, a chunk forged) raises instead.
+    std::optional<CCipherBlock::ReadResult> listed;
+    try {
+        listed = engine.ViewBlock(w.box, Password);
+    } catch (const VaulnixError &error) {
+        if (!error.isDamagedBox())
+            fail("listing raised " + error.message());
+    }
     if (listed == CCipherBlock::Read) {
         checkTargets(engine, w.whole);
         (void)BoxListing::format(engine);
@@ -213,7 +267,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (bad != (opened == CCipherBlock::BadHeader) ||
         bad != (extracted == CCipherBlock::ExtractBadHeader))
         fail("the reader accepted a box in one operation and refused it in another");
-    if (bad && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
+    if (!listed && (opened || extracted))
+        fail("a box found damaged when listed was opened for extraction");
+    if ((bad || !listed) && (QFileInfo::exists(w.whole) || QFileInfo::exists(w.selection)))
         fail("a refused box created something");
     const bool done = extracted == CCipherBlock::Extracted;
     if (QFileInfo::exists(w.box) == done)
@@ -230,6 +286,8 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t *data, size_t size, size_t max
 {
     if (seed % 4 == 0)
         return LLVMFuzzerMutate(data, size, maxSize);
+    if (seed % 4 == 1 && mutateSealedHeader(data, size, maxSize))
+        return size;
     const QByteArray &stream = keystream(maxSize);
     toggle(data, size, stream, true);
     const size_t mutated = LLVMFuzzerMutate(data, size, maxSize);
