@@ -105,6 +105,8 @@ int main(int argc, char *argv[])
         if (!window.Load())
             return 1;
         window.show();
+        // As with Options > Settings > Write sealed boxes ticked.
+        window.SetWriteSealed(qEnvironmentVariableIsSet("VAULNIX_BENCH_SEALED"));
         Global::CurrentUserName = QStringLiteral("bench");
         Global::CurrentUserPassword = password;
         // As after a log-on, which derives the box key in the background (frmMain::PrepareBoxKey);

@@ -15,6 +15,8 @@
 #   SHRED_WORK=/var/tmp/vaulnix-bench-shred   where the shred rows run: a disk, not a tmpfs, since
 #                                 they measure what syncing to disk costs
 #   SHRED_REPS=3                  rounds of the shred rows
+#   BEFORE_CLI=path               a vaulnix-cli built before the box-format seam, timed in the
+#                                 same rounds on format 1 (leave unset to skip it)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -93,6 +95,23 @@ step() {
     run "$name/desktop/pack" "$db" pack "$out/archive" "$src" "$pwfile"
     fresh "$x"
     run "$name/desktop/unpack" "$db" unpack "$out/archive" "$x" "$pwfile" ;;
+  sealed)
+    run "$name/sealed/pack" "$cli" create "$out/archive" "$src" --sealed --password-file "$pwfile" \
+      --quiet
+    fresh "$x"
+    run "$name/sealed/unpack" "$cli" extract "$out/archive" "$x" --password-file "$pwfile" \
+      --quiet ;;
+  desktop-sealed)
+    run "$name/desktop-sealed/pack" env VAULNIX_BENCH_SEALED=1 "$db" pack "$out/archive" "$src" \
+      "$pwfile"
+    fresh "$x"
+    run "$name/desktop-sealed/unpack" "$db" unpack "$out/archive" "$x" "$pwfile" ;;
+  before)
+    run "$name/before/pack" "$BEFORE_CLI" create "$out/archive" "$src" --password-file "$pwfile" \
+      --quiet
+    fresh "$x"
+    run "$name/before/unpack" "$BEFORE_CLI" extract "$out/archive" "$x" --password-file "$pwfile" \
+      --quiet ;;
   openssl)
     run "$name/openssl/pack" bash -c 'set -o pipefail; tar cf - -C "$1" "$2" |
       openssl enc -chacha20 -pbkdf2 -pass "file:$3" -out "$4"' _ "$corpus" "$name" "$pwfile" \
@@ -153,7 +172,7 @@ derive_ms=$(column BM_DeriveKey/iterations:10 3)
 rekey_ns=$(column BM_InitilizeCached 3)
 
 echo "big file and 20,000 files with every tool ..." >&2
-rounds "tar vaulnix desktop openssl 7z" "big tree-20000"
+rounds "tar vaulnix desktop openssl 7z sealed desktop-sealed${BEFORE_CLI:+ before}" "big tree-20000"
 echo "time per file ..." >&2
 per_file_trees=""
 for n in "${trees[@]}"; do
@@ -200,6 +219,27 @@ met() { awk -v r="$1" -v t="$2" 'BEGIN {print (r <= t) ? "yes" : "**no**"}'; }
   echo "derived at the log-on). vaulnix-cli's time includes its start and the key derivation (about"
   echo "60 ms); \"desktop process\" includes the window's start, a stand-in log-on with that"
   echo "derivation, and the step."
+  echo
+  echo "### Sealed boxes, and format 1 before and after the format seam"
+  echo
+  echo "| corpus | step | tar s | sealed cli s | sealed / tar (<= 1.25) | sealed peak MiB | desktop sealed run s | longest gap ms | format 1 before s | format 1 after s | after / before |"
+  echo "|---|---|---|---|---|---|---|---|---|---|---|"
+  for name in big tree-20000; do
+    for op in pack unpack; do
+      t=$(seconds "$name/tar/$op")
+      s=$(seconds "$name/sealed/$op")
+      c=$(seconds "$name/vaulnix/$op")
+      if [ -n "${BEFORE_CLI:-}" ]; then
+        b=$(seconds "$name/before/$op")
+        ab=$(ratio "$c" "$b")
+      else
+        b=-
+        ab=-
+      fi
+      echo "| $(corpus_label "$name") | $op | $t | $s | $(ratio "$s" "$t") | $(peak "$name/sealed/$op") |" \
+        "$(run_seconds "$name/desktop-sealed/$op") | $(worst_gap "$name/desktop-sealed/$op") | $b | $c | $ab |"
+    done
+  done
 } | tee "$work/summary.md"
 if [ -n "$doc" ]; then
   # The summary replaces what stands between the two markers of the document.
