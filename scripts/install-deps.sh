@@ -9,6 +9,7 @@ packages=(
   libsodium-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev # the tests include a short fuzz pass built with clang and libFuzzer
+  clang-format # CI refuses unformatted sources
   xvfb xauth xdotool trayer x11-utils openbox
   # a StatusNotifierItem tray host on a private session bus, and a Wayland compositor
   dbus-daemon dbus-bin python3-dbus python3-gi weston
