@@ -141,9 +141,8 @@ void ActionRunner::RunCreate()
     main.SetStatus(QStringLiteral("Locating Box Contents..."));
     QCoreApplication::processEvents();
     // A sealed box stays sealed, whatever the setting: never a silent downgrade.
-    const bool sealed =
-        main.WriteSealed() || BoxFormat::formatOf(Global::DialogBoxFile) == BoxFormatId::Sealed;
-    main.Engine().setWriteFormat(sealed ? BoxFormatId::Sealed : BoxFormatId::Plain);
+    main.Engine().setWriteFormat(BoxFormat::keepingSealed(
+        Global::DialogBoxFile, main.WriteSealed() ? BoxFormatId::Sealed : BoxFormatId::Plain));
     CCipherBlock::WriteResult result;
     if (!Actions::IsFileList(Global::DialogFolder))
         result = main.Engine().CreateBlock(Global::DialogBoxFile, Global::DialogBoxName,

@@ -61,7 +61,7 @@ BoxFormatId CreateCommand::chosenFormat() const
     if (arguments.format)
         return *arguments.format == 2 ? BoxFormatId::Sealed : BoxFormatId::Plain;
     // Never a silent downgrade: a sealed box is replaced by format 1 only when asked for.
-    if (BoxFormat::formatOf(box) == BoxFormatId::Sealed)
+    if (BoxFormat::keepingSealed(box, BoxFormatId::Plain) == BoxFormatId::Sealed)
         throw CliError(ExitStatus::Usage,
                        QStringLiteral("%1 is a sealed box; give --sealed to write it sealed "
                                       "again, or --format 1 to replace it with a format-1 box")

@@ -5,6 +5,7 @@
 #include "engine/SealedFormat.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 std::unique_ptr<BoxFormat> BoxFormat::detect(QFileDevice &box)
 {
@@ -29,6 +30,17 @@ std::unique_ptr<BoxFormat> BoxFormat::forWriting(BoxFormatId id)
         return SealedFormat::forWriting(WriterChunkBytes);
     }
     throw VaulnixError(QStringLiteral("Unknown box format"));
+}
+
+BoxFormatId BoxFormat::keepingSealed(const QString &path, BoxFormatId wanted)
+{
+    if (wanted == BoxFormatId::Sealed || !QFileInfo::exists(path))
+        return wanted;
+    QFile box(path);
+    if (!box.open(QIODevice::ReadOnly))
+        throw VaulnixError(QStringLiteral("Cannot read the box %1 to tell its format: %2")
+                               .arg(path, box.errorString()));
+    return detect(box)->id() == BoxFormatId::Sealed ? BoxFormatId::Sealed : wanted;
 }
 
 std::optional<BoxFormatId> BoxFormat::formatOf(const QString &path)

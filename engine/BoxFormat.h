@@ -26,6 +26,9 @@ public:
     static std::unique_ptr<BoxFormat> forWriting(BoxFormatId id);
     // The format of an existing box file; nothing when it is missing or cannot be read.
     static std::optional<BoxFormatId> formatOf(const QString &path);
+    // The format to write over the box at path when wanted is asked for: a sealed box stays
+    // sealed. Raises VaulnixError when a file is there that cannot be read to tell.
+    static BoxFormatId keepingSealed(const QString &path, BoxFormatId wanted);
 
     virtual BoxFormatId id() const = 0;
     // Derives the key from password; long (Argon2id), and safe on another thread: nothing shared
