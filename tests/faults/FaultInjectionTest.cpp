@@ -11,12 +11,9 @@
 #include "engine/TargetFile.h"
 #include "profiles/UserManagement.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -28,26 +25,20 @@ using TestSupport::writeFile;
 namespace {
 
 using Tree = std::map<QString, QByteArray>; // relative path -> content
-
 const QByteArray Password = "fault-pw";
 
-Tree sources()
+Tree sources(bool older = false)
 {
     QByteArray big(3 * CCipherBlock::ChunkBytes + 77, Qt::Uninitialized);
     for (qsizetype i = 0; i < big.size(); ++i)
         big[i] = char((i * 7919) >> 5);
-    return {{"a.txt", "alpha"},
-            {"empty", ""},
-            {"big.bin", big},
-            {"sub/b.txt", "beta"},
-            {"sub/deep/c.txt", "gamma"}};
-}
-
-Tree olderSources()
-{
-    Tree tree = sources();
+    Tree tree{{"a.txt", "alpha"},
+              {"empty", ""},
+              {"big.bin", big},
+              {"sub/b.txt", "beta"},
+              {"sub/deep/c.txt", "gamma"}};
     for (auto &[name, content] : tree)
-        content = "older " + name.toUtf8();
+        content = older ? "older " + name.toUtf8() : content;
     return tree;
 }
 
@@ -57,7 +48,6 @@ void lay(const QString &root, const Tree &tree)
         writeFile(root + "/" + name, content);
 }
 
-// Files below root, relative, with their content.
 Tree found(const QString &root)
 {
     Tree tree;
@@ -73,45 +63,35 @@ struct Fault
 {
     const char *name;
     unsigned ops;
-    int error;
-    int action;
+    int error, action;
 };
-
-constexpr unsigned AllOps =
-    FsOpen | FsRead | FsWrite | FsSync | FsRename | FsList | FsStat | FsRemove | FsMkdir | FsClose;
 constexpr unsigned WriteSide = FsWrite | FsSync | FsRename | FsRemove | FsMkdir;
-
 const Fault Faults[] = {
     {"open", FsOpen, EACCES, FsFail},   {"read", FsRead, EIO, FsFail},
     {"write", FsWrite, ENOSPC, FsFail}, {"short write", FsWrite, ENOSPC, FsShortWrite},
     {"sync", FsSync, EIO, FsFail},      {"rename", FsRename, EIO, FsFail},
     {"list", FsList, EIO, FsFail},      {"stat", FsStat, EIO, FsFail},
     {"remove", FsRemove, EIO, FsFail},  {"mkdir", FsMkdir, EACCES, FsFail},
-    {"close", FsClose, EIO, FsFail},    {"dead disk", AllOps, EIO, FsFailFromThenOn},
+    {"close", FsClose, EIO, FsFail},    {"dead disk", 1023, EIO, FsFailFromThenOn},
 };
-
 // The kinds of call whose failure must be named in the message with the system's words.
 constexpr unsigned NamedOps = FsOpen | FsRead | FsWrite | FsSync | FsList | FsMkdir;
-
-enum class Job { Pack, PackOverOld, Extract, ExtractOverOld };
 
 struct Scenario
 {
     const char *name;
-    Job job;
-    bool shred;
+    bool pack, overOld, shred;
     // The syncs (bit k: the k-th) that come before anything is shredded: the box (Qt's own sync
     // that follows is one more, whose failure it ignores) and its folder, or the file system the
     // files went to. Should one fail, nothing may be shredded.
     unsigned syncsFirst = 0;
 };
-
 const Scenario Scenarios[] = {
-    {"pack", Job::Pack, false},
-    {"pack over an old box, shredding", Job::PackOverOld, true, 1u << 1 | 1u << 3},
-    {"extract into an empty folder", Job::Extract, false},
-    {"extract over an older tree", Job::ExtractOverOld, false},
-    {"extract, shredding the box", Job::Extract, true, 1u << 1},
+    {"pack", true, false, false},
+    {"pack over an old box, shredding", true, true, true, 1u << 1 | 1u << 3},
+    {"extract into an empty folder", false, false, false},
+    {"extract over an older tree", false, true, false},
+    {"extract, shredding the box", false, false, true, 1u << 1},
 };
 
 class FileSystemFaults : public ::testing::Test
@@ -121,16 +101,14 @@ protected:
     {
         if (!fault.loaded())
             GTEST_SKIP() << "needs the fault library preloaded";
-        const QString scratch = tmp.filePath("scratch");
         // Boxes are made the same way every time: a box of the same folder is the same bytes.
-        lay(scratch + "/new/src", sources());
-        lay(scratch + "/old/src", olderSources());
-        for (const char *which : {"new", "old"})
-            ASSERT_EQ(engine.CreateBlock(scratch + "/" + which + ".vlx", "src", Password,
-                                         scratch + "/" + which + "/src", 0),
+        for (const bool older : {false, true}) {
+            const QString scratch = tmp.filePath(older ? "old" : "new");
+            lay(scratch + "/src", sources(older));
+            ASSERT_EQ(engine.CreateBlock(scratch + ".vlx", "src", Password, scratch + "/src", 0),
                       CCipherBlock::Written);
-        newBox = readFile(scratch + "/new.vlx");
-        oldBox = readFile(scratch + "/old.vlx");
+            (older ? oldBox : newBox) = readFile(scratch + ".vlx");
+        }
     }
     void TearDown() override
     {
@@ -140,80 +118,57 @@ protected:
     }
 
     QString ws() const { return tmp.filePath("ws"); }
-
+    QStringList arguments(const Scenario &s) const
+    {
+        QStringList list{s.pack ? "create" : "extract", ws() + "/box.vlx",
+                         ws() + (s.pack ? "/src" : "/out")};
+        return s.shred ? list << "--shred" : list;
+    }
     void prepare(const Scenario &s)
     {
         QDir(ws()).removeRecursively();
-        switch (s.job) {
-        case Job::Pack:
+        if (s.pack)
             lay(ws() + "/src", sources());
-            break;
-        case Job::PackOverOld:
-            lay(ws() + "/src", sources());
-            writeFile(ws() + "/box.vlx", oldBox);
-            break;
-        case Job::ExtractOverOld:
-            lay(ws() + "/out", olderSources());
-            [[fallthrough]];
-        case Job::Extract:
-            writeFile(ws() + "/box.vlx", newBox);
-            break;
-        }
+        if (!s.pack && s.overOld)
+            lay(ws() + "/out", sources(true));
+        if (!s.pack || s.overOld)
+            writeFile(ws() + "/box.vlx", s.pack ? oldBox : newBox);
     }
-
     int run(const Scenario &s)
     {
-        const bool pack = s.job == Job::Pack || s.job == Job::PackOverOld;
-        QStringList arguments{pack ? "create" : "extract", ws() + "/box.vlx",
-                              ws() + (pack ? "/src" : "/out")};
-        if (s.shred)
-            arguments << "--shred";
         console = std::make_unique<FakeConsole>();
         console->input = Password + '\n';
-        return VaulnixCli(*console, engine).run(arguments);
+        return VaulnixCli(*console, engine).run(arguments(s));
     }
 
     // What may be on disk after the job ended with status (after a crash: killed).
     void checkOutcome(const Scenario &s, int status, bool killed, bool mayLeaveTemporaries)
     {
-        const bool pack = s.job == Job::Pack || s.job == Job::PackOverOld;
-        const Tree now = found(ws());
-        Tree rest = now; // what is left once every expected name is accounted for
-        const QByteArray box = now.count("box.vlx") ? now.at("box.vlx") : QByteArray();
+        Tree rest = found(ws()); // what is left once every expected name is accounted for
+        const bool hasBox = rest.count("box.vlx");
+        const QByteArray box = hasBox ? rest.at("box.vlx") : QByteArray();
         rest.erase("box.vlx");
-        if (pack) {
-            const bool boxNew = box == newBox;
-            EXPECT_TRUE(boxNew ||
-                        (s.job == Job::PackOverOld ? box == oldBox : !now.count("box.vlx")))
-                << "the box is neither the old one nor the complete new one";
-            for (const auto &[name, content] : sources()) {
-                const QString path = "src/" + name;
-                const bool there = now.count(path) && now.at(path) == content;
-                // Shredding overwrites before it deletes: either way the box must be whole.
-                EXPECT_TRUE(there || (s.shred && boxNew))
-                    << path.toStdString() << " lost without a complete box";
-                rest.erase(path);
-            }
-            if (status == 0 && !killed) {
-                EXPECT_TRUE(boxNew);
-            }
+        const bool done = status == 0 && !killed;
+        bool whole = true; // every file of the job's other side is complete
+        for (const auto &[name, content] : sources()) {
+            const QString path = (s.pack ? "src/" : "out/") + name;
+            const bool isNew = rest.count(path) && rest.at(path) == content;
+            const bool isOld =
+                s.overOld && !s.pack && rest.count(path) && rest.at(path) == sources(true).at(name);
+            // Shredding overwrites before it deletes: either way the box must be whole.
+            if (s.pack)
+                EXPECT_TRUE(isNew || (s.shred && box == newBox)) << path.toStdString() << " lost";
+            else
+                EXPECT_TRUE(isNew || isOld || !rest.count(path)) << path.toStdString() << " cut";
+            whole = whole && isNew;
+            rest.erase(path);
+        }
+        if (s.pack) {
+            EXPECT_TRUE(box == newBox || (s.overOld ? box == oldBox : !hasBox)) << "a mixed box";
+            EXPECT_TRUE(!done || box == newBox);
         } else {
-            const Tree want = sources(), older = olderSources();
-            bool whole = true;
-            for (const auto &[name, content] : want) {
-                const QString path = "out/" + name;
-                const bool isNew = now.count(path) && now.at(path) == content;
-                const bool isOld = s.job == Job::ExtractOverOld && now.count(path) &&
-                                   now.at(path) == older.at(name);
-                EXPECT_TRUE(isNew || isOld || !now.count(path))
-                    << path.toStdString() << " is cut short or mixed";
-                whole = whole && isNew;
-                rest.erase(path);
-            }
             EXPECT_TRUE(box == newBox || (s.shred && whole)) << "the box went before its files";
-            if (status == 0 && !killed) {
-                EXPECT_TRUE(whole && (s.shred ? !now.count("box.vlx") : box == newBox));
-            }
+            EXPECT_TRUE(!done || (whole && (s.shred ? !hasBox : box == newBox)));
         }
         // Whatever else is there is a part file the program could not remove, or a crash left.
         for (const auto &[name, content] : rest) {
@@ -223,13 +178,9 @@ protected:
                 << "unexpected " << name.toStdString();
         }
     }
-
     bool nothingShredded(const Scenario &s) const
     {
-        if (s.job == Job::Extract || s.job == Job::ExtractOverOld)
-            return readFile(ws() + "/box.vlx") == newBox;
-        Tree now = found(ws() + "/src");
-        return now == sources();
+        return s.pack ? found(ws() + "/src") == sources() : readFile(ws() + "/box.vlx") == newBox;
     }
 
     FsFaultControl fault;
@@ -261,23 +212,18 @@ TEST_F(FileSystemFaults, EveryFailedCallLeavesTheOldStateOrTheNewAndSaysWhy)
                 const int status = run(s);
                 const bool fired = fault.fired();
                 fault.disarm();
-                if (!fired) {
-                    EXPECT_EQ(status, 0) << console->errors.str();
-                    checkOutcome(s, status, false, false);
-                    continue;
-                }
-                ++points;
+                points += fired;
                 // Success after a fault is right only where the job got round it (a read tried
                 // again, another way to make a file): then the new state must be whole.
                 const std::string message = console->errors.str();
+                EXPECT_TRUE(fired || status == 0) << message;
                 EXPECT_EQ(status != 0, !message.empty()) << message;
-                if (status != 0 && (f.ops & NamedOps) && f.action != FsFailFromThenOn) {
-                    EXPECT_NE(message.find(std::strerror(f.error)), std::string::npos) << message;
-                }
-                checkOutcome(s, status, false, (f.ops & FsRemove) != 0);
+                EXPECT_TRUE(status == 0 || !(f.ops & NamedOps) || f.action == FsFailFromThenOn ||
+                            message.find(std::strerror(f.error)) != std::string::npos)
+                    << message;
+                checkOutcome(s, status, false, fired && (f.ops & FsRemove));
                 const bool beforeShredding = f.ops == FsSync && at < 32 && (s.syncsFirst >> at & 1);
-                EXPECT_TRUE(!beforeShredding || nothingShredded(s))
-                    << "shredded before the copy was on disk";
+                EXPECT_TRUE(!beforeShredding || nothingShredded(s)) << "shredded before a sync";
             }
         }
     }
@@ -294,7 +240,6 @@ TEST_F(FileSystemFaults, AFailedProfileSaveKeepsTheSavedProfile)
     UserManagement::ListProfiles(ws());
     Global::CurrentUserName = "anna";
     Global::CurrentUserPassword = "anna-pw";
-    Global::DefaultFolder = "/data/";
     Actions::AddAction(1, "/b/one.vlx", "one", "/one", 0, 1, "");
     ASSERT_TRUE(UserManagement::SaveProfile());
     const QString profile = UserManagement::ProfilePath("anna");
@@ -312,12 +257,11 @@ TEST_F(FileSystemFaults, AFailedProfileSaveKeepsTheSavedProfile)
             fault.arm(prefix.constData(), f.ops, at, f.error, f.action);
             const bool ok = UserManagement::SaveProfile();
             fault.disarm();
-            const QByteArray now = readFile(profile);
-            EXPECT_TRUE(now == saved || ok) << f.name << " call " << at;
-            if (now != saved) { // the new profile, whole
-                ASSERT_TRUE(UserManagement::LoadProfile("anna", "anna-pw"));
-                EXPECT_EQ(Actions::UserActions.Count(), 2) << f.name << " call " << at;
-            }
+            if (readFile(profile) == saved)
+                continue;
+            EXPECT_TRUE(ok) << f.name << " call " << at; // then the new profile, whole
+            ASSERT_TRUE(UserManagement::LoadProfile("anna", "anna-pw"));
+            EXPECT_EQ(Actions::UserActions.Count(), 2) << f.name << " call " << at;
         }
     }
     EXPECT_GT(points, 10);
@@ -330,33 +274,25 @@ TEST_F(FileSystemFaults, AFailedProfileSaveKeepsTheSavedProfile)
 // extraction of a file of many chunks and of a pack over an old box.
 TEST_F(FileSystemFaults, AKilledProgramNeverLeavesAFileCutShortOrAShreddedOnlyCopy)
 {
-    const Scenario cases[] = {{"extract", Job::Extract, false},
-                              {"extract over an older tree", Job::ExtractOverOld, true},
-                              {"pack over an old box", Job::PackOverOld, true}};
-    const QString library = QStringLiteral(VAULNIX_FSFAULT_LIBRARY);
     writeFile(tmp.filePath("pw"), Password + '\n');
     int points = 0;
-    for (const Scenario &s : cases) {
+    for (const Scenario &s :
+         {Scenarios[2], Scenario{"extract over an older tree, shredding", false, true, true},
+          Scenarios[1]}) {
         SCOPED_TRACE(s.name);
-        const bool pack = s.job == Job::PackOverOld;
         const auto runKilledAt = [&](long at) {
             prepare(s);
             QProcess cli;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("LD_PRELOAD", library);
+            env.insert("LD_PRELOAD", VAULNIX_FSFAULT_LIBRARY);
             env.insert("VAULNIX_FSFAULT_PATH", ws());
             env.insert("VAULNIX_FSFAULT_OPS", QString::number(WriteSide));
             env.insert("VAULNIX_FSFAULT_AT", QString::number(at));
             env.insert("VAULNIX_FSFAULT_ACTION", "kill");
             env.insert("VAULNIX_FSFAULT_REPORT", tmp.filePath("report"));
             cli.setProcessEnvironment(env);
-            QStringList arguments{pack ? "create" : "extract", ws() + "/box.vlx",
-                                  ws() + (pack ? "/src" : "/out"), "--password-file",
-                                  tmp.filePath("pw")};
-            if (s.shred)
-                arguments << "--shred";
             QFile::remove(tmp.filePath("report"));
-            cli.start(QStringLiteral(VAULNIX_CLI), arguments);
+            cli.start(VAULNIX_CLI, arguments(s) << "--password-file" << tmp.filePath("pw"));
             EXPECT_TRUE(cli.waitForFinished(60000));
             const bool killed = cli.exitStatus() == QProcess::CrashExit;
             checkOutcome(s, killed ? -1 : cli.exitCode(), killed, killed);
@@ -364,14 +300,12 @@ TEST_F(FileSystemFaults, AKilledProgramNeverLeavesAFileCutShortOrAShreddedOnlyCo
         };
         runKilledAt(0);
         const QByteArray report = readFile(tmp.filePath("report"));
-        const long calls = report.split(' ').value(1).toLong();
+        const long calls = report.split(' ').value(1).toLong(), spread = std::min(calls, 24L);
         ASSERT_GT(calls, 5) << report.constData();
-        constexpr long Spread = 24;
-        for (long i = 0; i < std::min(calls, Spread); ++i) {
-            const long at = 1 + i * (calls - 1) / std::max(1L, std::min(calls, Spread) - 1);
+        for (long i = 0; i < spread; ++i, ++points) {
+            const long at = 1 + i * (calls - 1) / std::max(1L, spread - 1);
             SCOPED_TRACE("killed at call " + std::to_string(at) + " of " + std::to_string(calls));
             EXPECT_TRUE(runKilledAt(at));
-            ++points;
         }
     }
     std::printf("kill points tried: %d\n", points);
