@@ -97,11 +97,13 @@ TEST_F(FsFaultTest, EachActionDoesWhatItSays)
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(QFile(file).open(QIODevice::ReadOnly));
     EXPECT_EQ(fault.count(), 4);
+    fault.disarm();
 
     QFile out(file);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     arm(FsWrite, 1, ENOSPC, FsShortWrite);
     EXPECT_TRUE(out.write("0123456789") != 10 && fault.count() == 2);
+    fault.disarm();
     EXPECT_EQ(readAll(file), "01234");
 
     const pid_t child = fork();
@@ -119,17 +121,17 @@ TEST_F(FsFaultTest, EachActionDoesWhatItSays)
 TEST_F(FsFaultTest, EnvironmentArmsAChildAndReports)
 {
     const QString report = root.path() + "/report";
+    // The exit status of cat, then the report.
     auto cat = [&](const char *at) {
         const QString command = QString("VAULNIX_FSFAULT_PATH='%1' VAULNIX_FSFAULT_OPS=read,open "
                                         "VAULNIX_FSFAULT_AT=%2 VAULNIX_FSFAULT_ERRNO=EACCES "
                                         "VAULNIX_FSFAULT_REPORT='%3' sh -c 'cat \"%4\"' 2>&1")
                                     .arg(watched, at, report, file);
-        return WEXITSTATUS(std::system(command.toLocal8Bit().constData()));
+        const int status = WEXITSTATUS(std::system(command.toLocal8Bit().constData()));
+        return QByteArray::number(status) + " " + readAll(report);
     };
-    EXPECT_EQ(cat("0"), 0);
-    EXPECT_EQ(readAll(report), "count 3 fired 0\n");
-    EXPECT_EQ(cat("2"), 1);
-    EXPECT_EQ(readAll(report), "count 2 fired 1\n");
+    EXPECT_EQ(cat("0"), "0 count 3 fired 0\n");
+    EXPECT_EQ(cat("2"), "1 count 2 fired 1\n");
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <sys/resource.h>
 #endif
 
 using TestSupport::readFile;

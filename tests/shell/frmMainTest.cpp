@@ -17,8 +17,10 @@ class MainWindow : public MainWindowFixture
 {
 protected:
     void SetUp() override { ASSERT_TRUE(start()); }
-    QStringList visibleTrayItems()
+    QStringList visibleTrayItems(bool layOut = false)
     {
+        if (layOut)
+            main->LayOutTrayMenu();
         QStringList items;
         for (QAction *item : main->mnuPopupItem)
             if (item->isVisible())
@@ -65,7 +67,7 @@ TEST_F(MainWindow, TrayMenuFollowsLoginAndVisibility)
     logOn();
     const QStringList rest{"-", "&Run Actions",   "-", "S&tartup Actions", "Shut&down Actions",
                            "-", "&Remove Vaulnix"};
-    EXPECT_EQ(visibleTrayItems(), QStringList{"&Show"} + rest);
+    EXPECT_EQ(visibleTrayItems(true), QStringList{"&Show"} + rest);
     main->Tray->mouseMessage(515);
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(visibleTrayItems(), QStringList{"&Hide"} + rest);
