@@ -1,4 +1,5 @@
 #include "cipher/ChunkAead.h"
+#include "TestSupport.h"
 #include "cipher/SecretKey.h"
 
 #include <QByteArray>
@@ -9,10 +10,7 @@
 
 namespace {
 
-const unsigned char *u(const QByteArray &b)
-{
-    return reinterpret_cast<const unsigned char *>(b.constData());
-}
+using TestSupport::u;
 
 struct ChunkAeadTest : testing::Test
 {

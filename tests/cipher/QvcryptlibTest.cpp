@@ -26,7 +26,7 @@ TEST(Qvcryptlib, TheKeystreamMatchesTheVectorsAndLibsodiumInPiecesOfAnySize)
     const unsigned char nonce[crypto_stream_chacha20_ietf_NONCEBYTES] = {};
     auto *bytes = reinterpret_cast<unsigned char *>(expected.data());
     crypto_stream_chacha20_ietf_xor_ic(bytes, bytes, size_t(expected.size()), nonce, 0,
-                                       reinterpret_cast<const unsigned char *>(key.constData()));
+                                       TestSupport::u(key));
     EXPECT_EQ(expected.left(128).toHex(), v["keystream_0_128"].toString().toLatin1());
     keyWith(TestSupport::VectorPassword);
     QByteArray produced;

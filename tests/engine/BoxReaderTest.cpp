@@ -2,8 +2,6 @@
 #include "EngineFixture.h"
 #include "engine/ConvLong.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 class BoxReader : public EngineFixture
@@ -12,16 +10,6 @@ protected:
     QString put(const QByteArray &bytes) { return make("box.vlx", bytes); }
 };
 
-// A hex vector of the format document.
-QByteArray documented(const QString &name)
-{
-    const QString doc = QString::fromUtf8(TestSupport::readFile(VAULNIX_DOCS_DIR "/box-format.md"));
-    QString hex = QRegularExpression("<!-- vector:" + name + " -->\\s*```\\s*([0-9a-f\\s]+)```")
-                      .match(doc)
-                      .captured(1);
-    return QByteArray::fromHex(hex.remove(QRegularExpression("\\s")).toLatin1());
-}
-
 } // namespace
 
 TEST_F(BoxReader, TheBuilderAndTheFormatDocumentAgreeWithTheKnownAnswerBox)
@@ -29,7 +17,8 @@ TEST_F(BoxReader, TheBuilderAndTheFormatDocumentAgreeWithTheKnownAnswerBox)
     const BoxBuilder worked = BoxBuilder::workedLayout();
     EXPECT_EQ(worked.build(TestSupport::VectorPassword),
               TestSupport::readFile(TestSupport::vectorPath("worked-layout.vlx")));
-    EXPECT_EQ(documented("box-secret").toHex(), worked.build("secret").toHex());
+    EXPECT_EQ(QByteArray::fromHex(TestSupport::documented("box-format.md", "box-secret")).toHex(),
+              worked.build("secret").toHex());
 }
 
 TEST_F(BoxReader, ReadsAFolderBoxRecordByRecord)

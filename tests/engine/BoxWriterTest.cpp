@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdio>
 #include <gmock/gmock.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using BoxWriter = EngineFixture;
@@ -191,10 +190,7 @@ TEST_F(BoxWriter, AFullDiskIsReportedWithItsCause)
     // In a child process, under a file size limit, as a nearly full disk would stop it.
     const auto pack = [this] {
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 2 * CCipherBlock::ChunkBytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
+        TestSupport::capFileSize(2 * CCipherBlock::ChunkBytes);
         std::fputs(qPrintable(refusal([&] {
                        engine.CreateBlock(path("b.vlx"), "Big", Password, path("Big"), 0);
                    })),

@@ -19,35 +19,23 @@ protected:
     EngineFixture()
     {
         const auto name = [](const QString &path) { return path.section('/', -1); };
-        QObject::connect(&engine, &CCipherBlock::AddingToBlock,
-                         [=, this](const QString &f) { log.lines << "AddingToBlock " + name(f); });
-        QObject::connect(&engine, &CCipherBlock::CreatingBlock,
-                         [this] { log.lines << "CreatingBlock"; });
-        QObject::connect(&engine, &CCipherBlock::BuildingHeader, [this](qint32 i, qint32 n) {
-            log.lines << QStringLiteral("BuildingHeader %1/%2").arg(i).arg(n);
-        });
-        QObject::connect(&engine, &CCipherBlock::CreatingFileBlock,
-                         [this] { log.lines << "CreatingFileBlock"; });
-        QObject::connect(&engine, &CCipherBlock::RemoveDirectory,
-                         [this] { log.lines << "RemoveDirectory"; });
-        QObject::connect(&engine, &CCipherBlock::ShredFile,
+        using E = CCipherBlock;
+        QObject::connect(&engine, &E::AddingToBlock,
+                         [=, this](const QString &f) { note("AddingToBlock %1", name(f)); });
+        QObject::connect(&engine, &E::CreatingBlock, [this] { note("CreatingBlock"); });
+        QObject::connect(&engine, &E::BuildingHeader,
+                         [this](qint32 i, qint32 n) { note("BuildingHeader %1/%2", i, n); });
+        QObject::connect(&engine, &E::CreatingFileBlock, [this] { note("CreatingFileBlock"); });
+        QObject::connect(&engine, &E::RemoveDirectory, [this] { note("RemoveDirectory"); });
+        QObject::connect(&engine, &E::ShredFile,
                          [=, this](qint32 i, qint32 n, const QString &f, qint32 left, qint32 size) {
-                             log.lines << QStringLiteral("ShredFile %1/%2 %3 %4/%5")
-                                              .arg(i)
-                                              .arg(n)
-                                              .arg(name(f))
-                                              .arg(left)
-                                              .arg(size);
+                             note("ShredFile %1/%2 %3 %4/%5", i, n, name(f), left, size);
                          });
-        QObject::connect(&engine, &CCipherBlock::CipherProgress,
+        QObject::connect(&engine, &E::CipherProgress,
                          [=, this](qint32, qint32 done, qint32 total, qint32 left, qint32 size,
                                    const QString &f) {
-                             log.lines << QStringLiteral("CipherProgress %1/%2 %3/%4 %5")
-                                              .arg(done)
-                                              .arg(total)
-                                              .arg(left)
-                                              .arg(size)
-                                              .arg(name(f));
+                             note("CipherProgress %1/%2 %3/%4 %5", done, total, left, size,
+                                  name(f));
                          });
         Global::CurrentUserPassword = Password;
         // The suite runs once for each format the engine writes.
@@ -62,6 +50,11 @@ protected:
         Global::CurrentUserPassword.clear();
     }
 
+    template<typename... Args> void note(QString line, const Args &...args)
+    {
+        ((line = line.arg(args)), ...);
+        log.lines << line;
+    }
     QString path(const QString &relative) const { return tmp.filePath(relative); }
     QString make(const QString &relative, const QByteArray &bytes)
     {

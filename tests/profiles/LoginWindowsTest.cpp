@@ -6,12 +6,7 @@
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -59,27 +54,4 @@ TEST_F(Login, AWrongPasswordLogsNoOneOnAndANewProfileNeverOverwritesOneDiffering
     });
     EXPECT_EQ(main->UserProfiles(), 1);
     EXPECT_EQ(Global::CurrentUserName, "ben");
-}
-
-TEST_F(Login, DeleteProfileAsksFirstAndLeavesOnlySpacesOnDisk)
-{
-    logOn("anna", "pw");
-    const QString file = appPath() + "anna.vlu";
-    const qint64 size = QFileInfo(file).size();
-#ifdef Q_OS_UNIX
-    // A second name for the file shows what was left on disk.
-    const QString witness = tmp.filePath("witness");
-    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(witness).constData()),
-              0);
-#endif
-    prompt.answers = {Prompt::No, Prompt::Yes};
-    main->mnuOptionsItem_Click(2);
-    EXPECT_EQ(prompt.messages, QStringList{"Delete anna?"});
-    EXPECT_TRUE(QFileInfo::exists(file));
-    main->mnuOptionsItem_Click(2);
-    EXPECT_FALSE(QFileInfo::exists(file));
-    EXPECT_TRUE(Global::CurrentUserName.isEmpty() && Global::CurrentUserPassword.isEmpty());
-#ifdef Q_OS_UNIX
-    EXPECT_EQ(TestSupport::readFile(witness), QByteArray(size, ' ') + "\r\n");
-#endif
 }

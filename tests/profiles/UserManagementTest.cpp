@@ -8,14 +8,12 @@
 #include "profiles/ProfileCipher.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
-#include <utility>
 #endif
 
 using TestSupport::readFile;
@@ -98,11 +96,8 @@ protected:
 // The profile format document ends with vectors, the key built from its construction alone.
 TEST(ProfileFormatDocument, VectorsMatchThisBuild)
 {
-    const QString doc = QString::fromUtf8(readFile(VAULNIX_DOCS_DIR "/profile-format.md"));
-    const auto documented = [&doc](const char *name) {
-        const QRegularExpression block(
-            QStringLiteral("<!-- vector:%1 -->\\s*```\\s*([^`]+)```").arg(name));
-        return block.match(doc).captured(1).simplified().toLatin1();
+    const auto documented = [](const char *name) {
+        return TestSupport::documented("profile-format.md", name);
     };
     const QByteArray key = TestSupport::argon2idKey("secret", "vaulnix-qvtext01");
     EXPECT_EQ(key.toHex(' '), documented("profile-key"));
@@ -230,16 +225,6 @@ TEST_F(ProfileStore, OnlyPlainFileNamesAndFilledInFieldsMakeProfiles)
 
 #ifdef Q_OS_UNIX
 
-// Caps the size of files this process writes, as a nearly full disk would; returns the old cap.
-static rlim_t capFileSize(rlim_t bytes)
-{
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t old = std::exchange(limit.rlim_cur, bytes);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    return old;
-}
-
 TEST_F(ProfileStore, ProfilesAreTheirOwnersAloneAndAFullDiskOrACrashKeepsTheOldOne)
 {
     const TestSupport::ScopedUmask usual(022);
@@ -252,9 +237,9 @@ TEST_F(ProfileStore, ProfilesAreTheirOwnersAloneAndAFullDiskOrACrashKeepsTheOldO
     for (int i = 0; i < 20; ++i)
         add(Saved[1]);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlim_t cap = capFileSize(256);
+    const quint64 cap = TestSupport::capFileSize(256);
     EXPECT_FALSE(UM::SaveProfile());
-    capFileSize(cap);
+    TestSupport::capFileSize(cap);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"anna.vlu"});
@@ -264,7 +249,7 @@ TEST_F(ProfileStore, ProfilesAreTheirOwnersAloneAndAFullDiskOrACrashKeepsTheOldO
             const rlimit noCore{};
             setrlimit(RLIMIT_CORE, &noCore);
             std::signal(SIGXFSZ, SIG_DFL);
-            capFileSize(256);
+            TestSupport::capFileSize(256);
             UM::SaveProfile();
         },
         ::testing::KilledBySignal(SIGXFSZ), "");

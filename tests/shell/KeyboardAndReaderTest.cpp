@@ -17,6 +17,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+
+#include <unistd.h>
 
 // The main window without a tray, used as a keyboard and a screen reader use it.
 namespace {
@@ -93,15 +96,25 @@ TEST_F(NoTray, LogoffThenEscapeLeavesNothingOfHersAndF5LeadsToTheLoginWithoutWri
     EXPECT_FALSE(QFile::exists(box)) << "a run with nobody logged on";
 }
 
-TEST_F(NoTray, DeleteProfileAsksWithNoAsDefaultAndLeavesNothingOfHers)
+TEST_F(NoTray, DeleteProfileAsksWithNoAsDefaultAndLeavesNothingOfHersAndOnlySpacesOnDisk)
 {
+    const QString file = appPath() + "anna.vlu", witness = tmp.filePath("witness");
+    const qint64 size = QFileInfo(file).size();
+    // A second name for the file shows what was left on disk.
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(witness).constData()),
+              0);
     prompt.answers = {Prompt::No};
     main->mnuOptionsItem[2]->trigger();
+    EXPECT_EQ(prompt.messages, QStringList{"Delete anna?"});
     EXPECT_EQ(prompt.safeAnswers.value("Delete anna?"), Prompt::No);
     EXPECT_EQ(main->lvMain->rowCount(), 1) << "No deletes nothing";
+    EXPECT_TRUE(QFileInfo::exists(file));
     whenModal<frmNewUser>([](frmNewUser *w) { w->reject(); });
     main->mnuOptionsItem[2]->trigger();
     expectNothingOfHers();
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(Global::CurrentUserName.isEmpty() && Global::CurrentUserPassword.isEmpty());
+    EXPECT_EQ(TestSupport::readFile(witness), QByteArray(size, ' ') + "\r\n");
 
     // The real message box: No is the default and the Escape button.
     WidgetPrompt real;

@@ -9,26 +9,20 @@ source "$(dirname "$0")/x-session.sh"
 startX
 freshHome flow
 # A private copy, so profiles go to the user's data folder, also the first default folder.
-mkdir -p "$work/app"
-cp "$1" "$work/app/vaulnix"
+copyProgram "$1" Papers/notes
 unset XDG_DATA_HOME
 profiles="$HOME/.local/share/Vaulnix/Vaulnix"
-mkdir -p "$work/Papers/notes"
 echo "first letter" >"$work/Papers/letter.txt"
 echo "a note" >"$work/Papers/notes/note.txt"
 
-"$work/app/vaulnix" >"$work/program.log" 2>&1 &
-program=$!
-pids+=($program)
+startProgram
 createFirstProfile tester s3cret
 [ -f "$profiles/tester.vlu" ] || fail "the profile was not written"
 echo "flow: profile created and logged on"
 
 # Without a tray the login window comes back at once.
 xdotool key alt+f l
-focusWindow "Vaulnix - User Profiles"
-typeText "s3cret"; xdotool key Return
-focusWindow "Vaulnix v1.0.0 - tester"
+logOn tester s3cret
 echo "flow: logged off and on"
 
 newBoxAction "$work/Papers"
@@ -42,8 +36,7 @@ focusWindow "Vaulnix v1.0.0"
 xdotool key F5
 focusWindow "Vaulnix - User Profiles"
 [ ! -e "$profiles/Papers.vlx" ] || fail "F5 with nobody logged on wrote a box"
-typeText "s3cret"; xdotool key Return
-focusWindow "Vaulnix v1.0.0 - tester"
+logOn tester s3cret
 echo "flow: after Logoff the window showed nothing of the user and F5 asked for the login"
 xdotool key F5
 waitFor "[ -s '$profiles/Papers.vlx' ]" || fail "the run wrote no box"

@@ -8,8 +8,7 @@ source "$(dirname "$0")/x-session.sh"
 startX
 startWindowManager
 freshHome keys
-mkdir -p "$work/app" "$work/Papers"
-cp "$1" "$work/app/vaulnix"
+copyProgram "$1" Papers
 echo "first letter" >"$work/Papers/letter.txt"
 data="$XDG_DATA_HOME/Vaulnix/Vaulnix"
 main="Vaulnix v1.0.0 - tester"
@@ -32,9 +31,7 @@ newBox() {
     closesWith "$1" "Create Box"
 }
 
-"$work/app/vaulnix" >"$work/program.log" 2>&1 &
-program=$!
-pids+=($program)
+startProgram
 createFirstProfile tester s3cret
 newBox Escape
 newBox "Return Return Return" # Enter walks name, box file and folder, and confirms there
@@ -68,9 +65,7 @@ echo "keyboard: Actions > Startup Actions and Shutdown Actions"
 
 back="Vaulnix v1.0.0" closesWith Escape "Vaulnix - User Profiles" alt+f l
 xdotool key alt+f i
-focusWindow "Vaulnix - User Profiles"
-typeText "s3cret"; xdotool key Return
-focusWindow "$main"
+logOn tester s3cret
 echo "keyboard: File > Logoff, the login cancelled, File > Log In"
 exitProgram "$program"
 echo "5 passed, 0 failed"

@@ -9,29 +9,13 @@ source "$(dirname "$0")/x-session.sh"
 startX
 startWindowManager
 freshHome session
-mkdir -p "$work/app"
-cp "$1" "$work/app/vaulnix"
-mkdir -p "$work/Papers"
+copyProgram "$1" Papers
 echo "first letter" >"$work/Papers/letter.txt"
 
-start() {
-    "$work/app/vaulnix" >>"$work/program.log" 2>&1 &
-    program=$!
-    pids+=($program)
-}
-logOn() {
-    focusWindow "Vaulnix - User Profiles"
-    typeText "s3cret"; xdotool key Return
-    focusWindow "Vaulnix v1.0.0 - tester"
-}
-terminate() {
-    kill -TERM "$program"
-    waitFor "! kill -0 $program 2>/dev/null" || fail "SIGTERM did not end the program"
-    wait "$program" || fail "SIGTERM: the program exited with status $?"
-}
+terminate() { kill -TERM "$program"; ended "$program" SIGTERM; }
 clientSize() { xdotool getwindowgeometry "$windowId" | sed -n 's/^ *Geometry: //p'; }
 
-start
+startProgram
 createFirstProfile tester s3cret
 newBoxAction "$work/Papers"
 focusWindow "Vaulnix v1.0.0 - tester"
@@ -42,8 +26,8 @@ terminate
 echo "session: SIGTERM after adding an action ended the program cleanly"
 
 # The action came back: running it writes the box.
-start
-logOn
+startProgram
+logOn tester s3cret
 [ "$(clientSize)" = "$size" ] || fail "the window came back as $(clientSize), closed as $size"
 echo "session: the window kept its size ($size)"
 xdotool key F5
@@ -53,8 +37,8 @@ terminate
 
 # The run's turned-round kind came back too: the next run unpacks instead of packing.
 rm -rf "$work/Papers"
-start
-logOn
+startProgram
+logOn tester s3cret
 xdotool key F5
 waitFor "[ -f '$work/Papers/letter.txt' ]" || fail "the run's result was lost with SIGTERM"
 echo "session: the run's result survived SIGTERM"

@@ -16,8 +16,7 @@ startTrayer() {
 }
 startTrayer || { kill "$trayerPid" 2>/dev/null; startTrayer; } || fail "trayer did not start"
 freshHome tray
-"$program" >"$work/tray.log" 2>&1 &
-pid=$!
+startProgram "$program"
 waitFor "xdotool search --name '^Vaulnix' >/dev/null 2>&1" || fail "tray: no window was created"
 if xdotool search --onlyvisible --name '^Vaulnix' >/dev/null 2>&1; then
     fail "tray: the main window is visible at start"
@@ -28,8 +27,7 @@ xdotool mousemove 12 12
 waitFor "xdotool click 3 && sleep 0.3 && xdotool search --onlyvisible --class vaulnix >/dev/null 2>&1" ||
     fail "tray: the icon's menu did not open"
 xdotool key Up Return
-waitFor "! kill -0 $pid 2>/dev/null" || fail "tray: the program did not end"
-wait "$pid" || fail "tray: the program exited with status $?"
+ended "$program" "tray: the menu's last item"
 grep -q '^MainWidth=' "$XDG_CONFIG_HOME/Vaulnix/Vaulnix.conf" || fail "tray: settings not written"
 echo "smoke: tray ok"
 echo "1 passed, 0 failed"

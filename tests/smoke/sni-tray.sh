@@ -20,9 +20,7 @@ startHost() {
 menuIs() { [ "$("$host" menu "$item" 2>/dev/null)" = "$1" ]; }
 shown() { xdotool search --onlyvisible --name "^$main\$" >/dev/null 2>&1; }
 
-"$1" >"$work/program.log" 2>&1 &
-program=$!
-pids+=($program)
+startProgram "$1"
 focusWindow "Vaulnix - New User Profile"
 startHost
 waitFor "[ -s '$work/host.log' ]" || fail "the icon did not come to a host started later"
@@ -52,7 +50,6 @@ startHost
 waitFor "[ -s '$work/host.log' ]" || fail "a restarted host did not get the icon"
 item=$(head -n 1 "$work/host.log")
 "$host" click "$item" "_Remove Vaulnix"
-waitFor "! kill -0 $program 2>/dev/null" || fail "Remove Vaulnix did not end the program"
-wait "$program" || fail "the program exited with status $?"
+ended "$program" "Remove Vaulnix"
 echo "sni: a restarted host got the icon back, and its menu ends the program"
 echo "4 passed, 0 failed"

@@ -37,7 +37,6 @@ waitFor "[ -s '$work/host.log' ]" || fail "the icon did not come to a host start
 echo "wayland: a StatusNotifierItem host started later got the icon"
 
 kill -TERM "$program"
-waitFor "! kill -0 $program 2>/dev/null" || fail "SIGTERM did not end the program"
-wait "$program" || fail "SIGTERM: the program exited with status $?"
+ended "$program" SIGTERM
 echo "wayland: SIGTERM ended it cleanly"
 echo "3 passed, 0 failed"

@@ -77,6 +77,17 @@ focusWindow() {
 
 typeText() { xdotool type --delay 5 "$1"; }
 
+# A private copy of the program $1, and the folders $2... in $work.
+copyProgram() { mkdir -p "$work/app"; cp "$1" "$work/app/vaulnix"; (cd "$work" && mkdir -p "${@:2}"); }
+# Starts $1 (default: the private copy) as $program.
+startProgram() { "${1:-$work/app/vaulnix}" >>"$work/program.log" 2>&1 & program=$!; pids+=($program); }
+# Waits for process $1 to end after $2 (what should end it), and checks a clean exit.
+ended() {
+    waitFor "! kill -0 $1 2>/dev/null" || fail "$2 did not end the program"
+    wait "$1" || fail "$2: the program exited with status $?"
+}
+logOn() { focusWindow "Vaulnix - User Profiles"; typeText "$2"; xdotool key Return; focusWindow "Vaulnix v1.0.0 - $1"; }
+
 # Creates the first profile through the new-profile and settings windows (keys $3 in the latter).
 createFirstProfile() {
     focusWindow "Vaulnix - New User Profile"
@@ -100,7 +111,6 @@ newBoxAction() {
 # Ends the program through File > Exit and checks a clean exit with the settings written.
 exitProgram() {
     xdotool key alt+f x
-    waitFor "! kill -0 $1 2>/dev/null" || fail "the program did not end"
-    wait "$1" || fail "the program exited with status $?"
+    ended "$1" "File > Exit"
     grep -q '^MainWidth=' "$XDG_CONFIG_HOME/Vaulnix/Vaulnix.conf" || fail "the settings were not written"
 }

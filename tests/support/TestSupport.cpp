@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace TestSupport {
 
@@ -32,6 +35,22 @@ int fileMode(const QString &path)
 {
     struct stat info;
     return ::stat(QFile::encodeName(path).constData(), &info) ? -1 : int(info.st_mode & 07777);
+}
+
+QByteArray documented(const QString &document, const QString &name)
+{
+    const QString doc = QString::fromUtf8(readFile(VAULNIX_DOCS_DIR "/" + document));
+    const QRegularExpression block("<!-- vector:" + name + " -->\\s*```\\s*([^`]+)```");
+    return block.match(doc).captured(1).simplified().toLatin1();
+}
+
+quint64 capFileSize(quint64 bytes)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t old = std::exchange(limit.rlim_cur, rlim_t(bytes));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return old;
 }
 
 QString vectorPath(const QString &name)

@@ -23,6 +23,15 @@ QByteArray argon2idKey(const QByteArray &password, const QByteArray &salt);
 // The password every known-answer box is written under.
 inline const QString VectorPassword = QStringLiteral("vaulnix-test-vector");
 
+// The text of a document's vector block "<!-- vector:NAME -->", its white space simplified.
+QByteArray documented(const QString &document, const QString &name);
+inline const unsigned char *u(const QByteArray &b)
+{
+    return reinterpret_cast<const unsigned char *>(b.constData());
+}
+// Caps the size of files this process writes, as a nearly full disk would; returns the old cap.
+quint64 capFileSize(quint64 bytes);
+
 // The permission bits of a file (for example 0600), or -1 when it cannot be looked at.
 int fileMode(const QString &path);
 
