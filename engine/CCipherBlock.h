@@ -197,6 +197,8 @@ private:
     // Opens BlockFile, tells its format, derives its key (pumping) and reads its header into
     // the catalogue: Read leaves the box open under readHandle, BadHeader closed.
     ReadResult openBox(const QString &BlockFile, const QString &Password);
+    // A new box in the write format, its key derived ahead.
+    std::future<void> startWriting(const QString &Password);
     WriteResult writeBox(const QString &BlockFile, BoxCatalogue &plan,
                          const std::vector<PackedFile> &packed, std::future<void> &keyReady);
     BoxCatalogue plannedBox(const QString &BlockName, const std::vector<PackedFile> &packed,

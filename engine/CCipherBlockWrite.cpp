@@ -41,13 +41,8 @@ CCipherBlock::WriteResult CCipherBlock::CreateBlock(const QString &BlockFile,
                                                     const QString &Password, const QString &Path,
                                                     qint16 /*Shread*/)
 {
-    shredStarted = false;
-    requirePassword(Password);
-    rateBytes = 0;
     ClearOnExit clear{cipher};
-    format = BoxFormat::forWriting(writeFormat);
-    // The key is derived on another core while the folder is scanned.
-    auto keyReady = deriveKeyAhead(*format, Password);
+    auto keyReady = startWriting(Password);
 
     QString folder =
         QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(Path)).absoluteFilePath());
@@ -87,12 +82,8 @@ CCipherBlock::WriteResult CCipherBlock::CreateSimple(const QString &BlockFile,
                                                      const QString &Password, const QString &Files,
                                                      qint16 /*Shread*/)
 {
-    shredStarted = false;
-    requirePassword(Password);
-    rateBytes = 0;
     ClearOnExit clear{cipher};
-    format = BoxFormat::forWriting(writeFormat);
-    auto keyReady = deriveKeyAhead(*format, Password);
+    auto keyReady = startWriting(Password);
 
     rootPath.clear();
     dirCount = 0;
@@ -130,6 +121,16 @@ CCipherBlock::WriteResult CCipherBlock::CreateSimple(const QString &BlockFile,
     }
     BoxCatalogue plan = plannedBox(BlockName, packed, false);
     return writeBox(BlockFile, plan, packed, keyReady);
+}
+
+std::future<void> CCipherBlock::startWriting(const QString &Password)
+{
+    shredStarted = false;
+    requirePassword(Password);
+    rateBytes = 0;
+    format = BoxFormat::forWriting(writeFormat);
+    // The key is derived on another core while the sources are scanned.
+    return deriveKeyAhead(*format, Password);
 }
 
 BoxCatalogue CCipherBlock::plannedBox(const QString &BlockName,
