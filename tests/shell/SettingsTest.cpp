@@ -31,9 +31,9 @@ TEST_F(Settings, OkStoresTheFolderWithItsSeparatorAndCreatesIt)
         dialog.txtPath->setText(text);
         dialog.cmdOK_Click();
     }
-    EXPECT_EQ(Global::DefaultFolder, folder + "/");
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(saves, 2) << "only a changed folder is stored; a missing separator is a change";
+    // Only a changed folder is stored; a missing separator is a change.
+    EXPECT_EQ(std::tuple(Global::DefaultFolder, QFileInfo(folder).isDir(), saves),
+              std::tuple(folder + "/", true, 2));
     TestSupport::writeFile(tmp.filePath("plain"), "");
     EXPECT_FALSE(Global::CreatePath(tmp.filePath("plain/sub/")));
 }
@@ -92,6 +92,5 @@ TEST_F(Settings, WriteSealedBoxesIsKeptInTheSettingsStoreOnOkOnly)
     EXPECT_FALSE(main->WriteSealed()) << "Cancel changes nothing";
     setBox(true, true);
     EXPECT_EQ(storedSetting("WriteSealedBoxes"), "true");
-    EXPECT_TRUE(setBox(false, true));
-    EXPECT_FALSE(main->WriteSealed());
+    EXPECT_TRUE(setBox(false, true) && !main->WriteSealed());
 }
