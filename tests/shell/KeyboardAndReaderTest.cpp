@@ -43,8 +43,7 @@ protected:
         logOn();
         UserManagement::ListProfiles(Global::AppPath);
         main->SetTitle("anna");
-        box = tmp.filePath("papers.vlx");
-        folder = tmp.filePath("Papers-of-anna");
+        box = tmp.filePath("papers.vlx"), folder = tmp.filePath("Papers-of-anna");
         TestSupport::writeFile(folder + "/letter.txt", "text");
         Actions::AddAction(1, box, "papers", folder, 0, 1, "");
         main->lvMain->setCurrentItem(main->lvMain->row(0));
