@@ -46,10 +46,10 @@ TEST_F(MainWindow, ExitDuringARunAsksAndLeavesTheClosingToTheRun)
     main->BusyFlag = true;
     prompt.answers = {Prompt::No, Prompt::Yes};
     main->CloseProgram();
-    EXPECT_EQ(std::tuple(prompt.messages, Global::StopRequested),
+    EXPECT_EQ(std::tuple(prompt.messages, Global::StopRequested.load()),
               std::tuple(QStringList{"Cancel current process?"}, 0));
     main->CloseProgram(); // the run stops first, then closes the program
-    EXPECT_EQ(std::tuple(Global::StopRequested, main->isClosed()), std::tuple(1, false));
+    EXPECT_EQ(std::tuple(Global::StopRequested.load(), main->isClosed()), std::tuple(1, false));
     main->BusyFlag = false;
     main->CloseProgram();
     EXPECT_EQ(std::tuple(main->isClosed(), prompt.messages.size()), std::tuple(true, qsizetype(2)));
