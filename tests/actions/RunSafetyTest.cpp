@@ -192,12 +192,7 @@ TEST_F(RunSafety, ExitOrTheSessionsEndStopTheRunThenSaveAndClose)
         }
         prompt.answers = {Prompt::Yes};
         prompt.messages.clear();
-        runDisturbed([&] {
-            if (sessionEnd)
-                main->EndSession();
-            else
-                main->mnuFileItem[5]->trigger();
-        });
+        runDisturbed([&] { sessionEnd ? main->EndSession() : main->mnuFileItem[5]->trigger(); });
         EXPECT_TRUE(main->isClosed());
         EXPECT_EQ(prompt.messages,
                   sessionEnd ? QStringList() : QStringList{"Cancel current process?"});
