@@ -19,15 +19,13 @@ class Runner : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Global::CurrentUserName = "anna";
-        Global::CurrentUserPassword = "pw";
+        std::tie(Global::CurrentUserName, Global::CurrentUserPassword) = std::pair("anna", "pw");
         Global::StopRequested = 0;
         runner.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 41)); };
     }
     void TearDown() override
     {
-        Global::CurrentUserName.clear();
-        Global::CurrentUserPassword.clear();
+        Global::CurrentUserName.clear(), Global::CurrentUserPassword.clear();
     }
 
     QString file(const QString &relative, const QByteArray &bytes = "data")
@@ -36,6 +34,13 @@ protected:
         return tmp.filePath(relative);
     }
     QString kind(int i) const { return host.rows.row(i)->text(ActionListView::ActionColumn); }
+    QStringList kinds() const
+    {
+        QStringList out;
+        for (int i = 0; i < host.rows.rowCount(); ++i)
+            out << kind(i);
+        return out;
+    }
     QString lastRan(int i) const { return host.rows.row(i)->text(ActionListView::LastRanColumn); }
     QString status() const { return host.statuses.value(host.statuses.size() - 1); }
 
@@ -65,10 +70,9 @@ TEST_F(Runner, AFolderActionPacksThenUnpacksAndIsSavedAfterEachStep)
     EXPECT_EQ(TestSupport::readFile(tmp.filePath("Work/sub/b.txt")), "beta");
     EXPECT_EQ(kind(0), "Create");
     EXPECT_TRUE(status().startsWith("Extracted in "));
-    EXPECT_EQ(host.saves, 2);
-    EXPECT_EQ(host.savesAskedWhileHeld, 0) << "never while the engine holds the cipher";
-    EXPECT_FALSE(host.busy);
-    EXPECT_EQ(host.icon, 0);
+    // Saved twice, never while the engine holds the cipher.
+    EXPECT_EQ(std::tuple(host.saves, host.savesAskedWhileHeld, host.busy, host.icon),
+              std::tuple(2, 0, false, qint16(0)));
 }
 
 // A step that fails, is refused or is stopped keeps its kind and its last-run time; the run goes
@@ -84,9 +88,7 @@ TEST_F(Runner, FailedStepsKeepTheirKindsAndTheRunGoesOn)
               CCipherBlock::Written);
     Actions::AddAction(1, tmp.filePath("e.vlx"), "empty folder", "", 0, 1, "then");
     Actions::AddAction(1, tmp.filePath("bad.vlx"), "missing", tmp.filePath("missing"), 0, 1, "");
-    QFile huge(file("Huge/huge.bin", ""));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 31));
-    huge.close();
+    ASSERT_TRUE(QFile::resize(file("Huge/huge.bin", ""), qint64(1) << 31));
     Actions::AddAction(1, tmp.filePath("huge.vlx"), "too big", tmp.filePath("Huge"), 0, 1, "");
     Actions::AddAction(2, tmp.filePath("none.vlx"), "no box", tmp.filePath("Out"), 0, 1, "");
     Actions::AddAction(2, foreign, "wrong password", tmp.filePath("Out"), 0, 1, "");
@@ -96,12 +98,9 @@ TEST_F(Runner, FailedStepsKeepTheirKindsAndTheRunGoesOn)
 
     runner.ProcessScript();
     EXPECT_EQ(TestSupport::readFile(tmp.filePath("Out/x.txt")), "x");
-    const QStringList expected = {"Create",  "Create", "Create",  "Extract",
-                                  "Extract", "?",      "Extract", "Create"};
-    for (int i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(kind(i), expected[i]) << host.rows.row(i)->text(0).toStdString();
-    EXPECT_EQ(lastRan(0), "then");
-    EXPECT_TRUE(lastRan(1).isEmpty());
+    EXPECT_EQ(kinds(), (QStringList{"Create", "Create", "Create", "Extract", "Extract", "?",
+                                    "Extract", "Create"}));
+    EXPECT_EQ(std::tuple(lastRan(0), lastRan(1)), std::tuple(QString("then"), QString()));
     EXPECT_TRUE(status().startsWith("Created in ")) << "the extract's success counts";
     EXPECT_TRUE(prompt.messages.join('\n').contains(tmp.filePath("missing")));
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath("huge.vlx")));
@@ -120,14 +119,11 @@ TEST_F(Runner, StartupAndShutdownForceCheckedRowsButFileListsOnlyCreate)
     Actions::AddAction(1, tmp.filePath("list.vlx"), "list", files, 0, 1, "");
     Actions::AddAction(1, tmp.filePath("w.vlx"), "w", tmp.filePath("w"), 0, 1, "");
     Actions::AddAction(1, tmp.filePath("u.vlx"), "u", tmp.filePath("u"), 0, 0, "");
-    runner.StartupActions();
-    EXPECT_EQ(kind(0), "Create") << "a list of files can only be packed";
-    EXPECT_EQ(kind(1), "Extract");
-    EXPECT_EQ(kind(2), "Create") << "unchecked";
+    runner.StartupActions(); // a list of files can only be packed; row 3 is unchecked
+    EXPECT_EQ(kinds(), (QStringList{"Create", "Extract", "Create"}));
     runner.ShutdownActions();
     EXPECT_EQ(kind(1), "Create");
-    EXPECT_EQ(host.runsStarted, 2);
-    EXPECT_EQ(host.saves, 2);
+    EXPECT_EQ(std::tuple(host.runsStarted, host.saves), std::tuple(2, 2));
 
     runner.ProcessScript();
     runner.ProcessScript();
@@ -137,9 +133,8 @@ TEST_F(Runner, StartupAndShutdownForceCheckedRowsButFileListsOnlyCreate)
 
 TEST_F(Runner, ShredFollowsEachRowsOwnOption)
 {
-    file("A/a.txt", "a");
-    file("B/b.txt", "b");
-    file("C/c.txt", "c");
+    for (const char *name : {"A/a.txt", "B/b.txt", "C/c.txt"})
+        file(name, QByteArray(1, name[2]));
     ASSERT_EQ(CCipherBlock().CreateBlock(tmp.filePath("c.vlx"), "C", "pw", tmp.filePath("C"), 0),
               CCipherBlock::Written);
     Actions::AddAction(1, tmp.filePath("a.vlx"), "A", tmp.filePath("A"), 1, 1, "");
@@ -163,9 +158,8 @@ TEST_F(Runner, AStepWhoseShreddingFailedHalfwayStillTurnsRound)
             QDir().mkdir(b);
     });
     runner.ProcessScript();
-    ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_TRUE(prompt.messages[0].contains("Cannot shred " + b))
-        << prompt.messages[0].toStdString();
+    EXPECT_TRUE(prompt.messages.size() == 1 && prompt.messages[0].contains("Cannot shred " + b))
+        << prompt.messages.join('\n').toStdString();
     // The box is now the only copy of a.txt: packed again, the folder would replace it.
     EXPECT_EQ(kind(0), "Extract");
 }
@@ -196,7 +190,6 @@ TEST_F(Runner, ClearAndCountActions)
                   .arg(first)
                   .arg(first + 1));
     runner.ClearAllActions();
-    EXPECT_EQ(Actions::UserActions.Count(), 0);
-    EXPECT_EQ(host.rows.rowCount(), 0);
-    EXPECT_EQ(host.saves, 1);
+    EXPECT_EQ(std::tuple(Actions::UserActions.Count(), host.rows.rowCount(), host.saves),
+              std::tuple(0, 0, 1));
 }

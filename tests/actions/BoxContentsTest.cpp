@@ -122,12 +122,12 @@ TEST_F(BoxContents, ADropMakesActionsInOrderAndAutoSetSkipsTheRest)
     whenModal<frmExtractFolder>([](frmExtractFolder *w) { w->cmdOK_Click(); });
     events().lvMain_OLEDragDrop({one, tmp.filePath("drop/ignored.txt"), two, boxed});
     ASSERT_EQ(list().rowCount(), 3);
-    EXPECT_EQ(list().row(0)->text(ActionListView::ShredColumn), "Yes");
-    EXPECT_EQ(list().row(1)->text(ActionListView::NameColumn), "Two");
-    EXPECT_EQ(list().row(2)->text(ActionListView::ActionColumn), "Extract");
+    EXPECT_EQ((QStringList{list().row(0)->text(ActionListView::ShredColumn),
+                           list().row(1)->text(ActionListView::NameColumn),
+                           list().row(2)->text(ActionListView::ActionColumn)}),
+              (QStringList{"Yes", "Two", "Extract"}));
 
-    // Auto-Set in the first dialog: the others take their proposals without a dialog, and the
-    // next new box asks again.
+    // Auto-Set in the first dialog spares the others theirs; the next new box asks again.
     Actions::RemoveAllActions();
     whenModal<frmCreateBox>([](frmCreateBox *w) { w->cmdAuto_Click(); });
     events().lvMain_OLEDragDrop({one, two, three});
@@ -147,16 +147,15 @@ TEST_F(BoxContents, PopupOffersWhatTheRowAllows)
     list().clearSelection();
     list().setCurrentItem(nullptr);
     EXPECT_FALSE(events().LayOutPopup()) << "no row selected";
-    select(0);
-    EXPECT_EQ(popupItems(), (QStringList{"&Extract", "-", "&Remove", "&Shred"}));
-    select(1);
-    EXPECT_EQ(popupItems(), (QStringList{"&Remove", "&Shred"}));
-    EXPECT_TRUE(main->mnuPopupListViewItem[6]->isChecked());
-    select(2);
-    EXPECT_EQ(popupItems(),
-              (QStringList{"&Create", "-", "&View Contents", "-", "&Remove", "&Shred"}));
-    select(3);
-    EXPECT_EQ(popupItems(), (QStringList{"&Create", "&View Contents", "&Remove", "&Shred"}));
+    const QStringList offers[] = {{"&Extract", "-", "&Remove", "&Shred"},
+                                  {"&Remove", "&Shred"},
+                                  {"&Create", "-", "&View Contents", "-", "&Remove", "&Shred"},
+                                  {"&Create", "&View Contents", "&Remove", "&Shred"}};
+    for (int row = 0; row < 4; ++row) {
+        select(row);
+        EXPECT_EQ(popupItems(), offers[row]) << row;
+        EXPECT_EQ(main->mnuPopupListViewItem[6]->isChecked(), row == 1) << row;
+    }
 
     select(2);
     events().mnuPopupListViewItem_Click(0);
@@ -191,8 +190,9 @@ TEST_F(BoxContents, SortingFlipsAndRemovingASortedRowRemovesItsAction)
     select(1);
     events().mnuPopupListViewItem_Click(5);
     ASSERT_EQ(Actions::UserActions.Count(), 2);
-    EXPECT_EQ(Actions::UserActions.Item(1)->BoxName(), "x");
-    EXPECT_EQ(Actions::UserActions.Item(2)->BoxName(), "z");
+    EXPECT_EQ(std::tuple(Actions::UserActions.Item(1)->BoxName(),
+                         Actions::UserActions.Item(2)->BoxName()),
+              std::tuple(QString("x"), QString("z")));
     EXPECT_EQ(boxFiles(), (QStringList{"/b/2.vlx", "/b/1.vlx"}));
 
     // New rows go to their sorted place.
@@ -214,23 +214,21 @@ TEST_F(BoxContents, DoubleClickEditsThroughTheBoxDialogs)
         w->cmdCreate_Click();
     });
     events().lvMain_DblClick();
-    EXPECT_EQ(list().row(0)->text(ActionListView::NameColumn), "renamed");
-    EXPECT_EQ(Actions::UserActions.Item(1)->Shred(), 1);
+    EXPECT_EQ(std::tuple(list().row(0)->text(ActionListView::NameColumn),
+                         Actions::UserActions.Item(1)->Shred()),
+              std::tuple(QString("renamed"), qint16(1)));
 
     select(1);
-    whenModal<frmExtractFolder>([](frmExtractFolder *w) {
-        w->txtPath->setText("/elsewhere");
-        w->cmdCancel_Click();
-    });
-    events().lvMain_DblClick();
-    EXPECT_EQ(Actions::UserActions.Item(2)->Folder(), "/e") << "cancel changes nothing";
-    whenModal<frmExtractFolder>([](frmExtractFolder *w) {
-        w->txtPath->setText("/elsewhere");
-        w->cmdOK_Click();
-    });
-    events().lvMain_DblClick();
-    EXPECT_EQ(Actions::UserActions.Item(2)->Folder(), "/elsewhere");
-    EXPECT_EQ(list().row(1)->text(ActionListView::FolderColumn), "/elsewhere");
+    for (const bool ok : {false, true}) { // cancel changes nothing
+        whenModal<frmExtractFolder>([ok](frmExtractFolder *w) {
+            w->txtPath->setText("/elsewhere");
+            ok ? w->cmdOK_Click() : w->cmdCancel_Click();
+        });
+        events().lvMain_DblClick();
+        const QString folder = ok ? "/elsewhere" : "/e";
+        EXPECT_EQ(Actions::UserActions.Item(2)->Folder(), folder);
+        EXPECT_EQ(list().row(1)->text(ActionListView::FolderColumn), folder);
+    }
 }
 
 TEST_F(BoxContents, TheContentsWindowListsSizesAndExtractsExactlyTheChosenFiles)
@@ -243,10 +241,10 @@ TEST_F(BoxContents, TheContentsWindowListsSizesAndExtractsExactlyTheChosenFiles)
     TestSupport::writeFile(tmp.filePath("Five/sub/b"), QByteArray(2000, 'b'));
     const QString withSub = box("sub.vlx", tmp.filePath("Five"));
     whenModal<frmBlock>([](frmBlock *w) {
-        EXPECT_EQ(w->lblName->text(), "Box Name: Five");
-        EXPECT_EQ(w->lblMsg->text(), "Files: 6        Size: 2.0 Kb");
-        EXPECT_EQ(w->lvFiles->topLevelItem(5)->text(0), "sub\\b");
-        EXPECT_EQ(w->lvFiles->topLevelItem(5)->text(1), "2,000");
+        EXPECT_EQ(w->lblName->text() + " | " + w->lblMsg->text(),
+                  "Box Name: Five | Files: 6        Size: 2.0 Kb");
+        EXPECT_EQ(w->lvFiles->topLevelItem(5)->text(0) + " " + w->lvFiles->topLevelItem(5)->text(1),
+                  "sub\\b 2,000");
         w->reject();
     });
     main->flows().ViewBox(withSub, tmp.filePath("out"));

@@ -37,10 +37,9 @@ protected:
     {
         ASSERT_TRUE(start());
         logOn(QStringLiteral("anna"), Password);
-        QByteArray data(5 * CCipherBlock::ChunkBytes + 123, Qt::Uninitialized);
-        for (qsizetype i = 0; i < data.size(); ++i)
-            data[i] = char((i * 131) >> 3);
-        content = data;
+        content.resize(5 * CCipherBlock::ChunkBytes + 123);
+        for (qsizetype i = 0; i < content.size(); ++i)
+            content[i] = char((i * 131) >> 3);
         TestSupport::writeFile(source("big.bin"), content);
         TestSupport::writeFile(source("small.txt"), "small");
         reference = tmp.filePath("reference.vlx");
@@ -85,35 +84,35 @@ protected:
 struct Disturbance
 {
     const char *name;
-    std::function<void(frmMain &, const QString &scratch)> give;
+    std::function<void(frmMain &)> give;
 };
 
 // Each of these would touch the password, the keyed cipher, the shared fields, the profile or
 // the kinds of rows; a dialog they might open is driven to its worst outcome.
 const Disturbance Disturbances[] = {
-    {"Logoff", [](frmMain &m, const QString &) { m.mnuFileItem[3]->trigger(); }},
-    {"Run", [](frmMain &m, const QString &) { m.mnuActionsItem[0]->trigger(), m.Timer_Timer(); }},
+    {"Logoff", [](frmMain &m) { m.mnuFileItem[3]->trigger(); }},
+    {"Run", [](frmMain &m) { m.mnuActionsItem[0]->trigger(), m.Timer_Timer(); }},
     {"Log In",
-     [](frmMain &m, const QString &) {
+     [](frmMain &m) {
          whenModal<QDialog>([](QDialog *w) { w->reject(); });
          m.mnuLogin->trigger();
          m.mnuPopupItem[8]->trigger();
      }},
     {"Settings OK with another folder",
-     [](frmMain &m, const QString &scratch) {
-         const QString other = scratch + "/elsewhere/";
+     [](frmMain &m) {
+         const QString other = Global::DefaultFolder + "elsewhere/";
          whenModal<frmSettings>([other](frmSettings *w) {
              w->txtPath->setText(other);
              w->cmdOK_Click();
          });
          m.mnuOptionsItem[0]->trigger();
      }},
-    {"Delete Profile", [](frmMain &m, const QString &) { m.mnuOptionsItem[2]->trigger(); }},
-    {"Clear All", [](frmMain &m, const QString &) { m.mnuActionsItem[5]->trigger(); }},
-    {"Startup", [](frmMain &m, const QString &) { m.mnuActionsItem[2]->trigger(); }},
-    {"Shutdown", [](frmMain &m, const QString &) { m.mnuPopupItem[6]->trigger(); }},
+    {"Delete Profile", [](frmMain &m) { m.mnuOptionsItem[2]->trigger(); }},
+    {"Clear All", [](frmMain &m) { m.mnuActionsItem[5]->trigger(); }},
+    {"Startup", [](frmMain &m) { m.mnuActionsItem[2]->trigger(); }},
+    {"Shutdown", [](frmMain &m) { m.mnuPopupItem[6]->trigger(); }},
     {"double-click edit with Shred on",
-     [](frmMain &m, const QString &) {
+     [](frmMain &m) {
          whenModal<frmCreateBox>([](frmCreateBox *w) {
              w->chkShred->setChecked(true);
              w->cmdCreate_Click();
@@ -125,7 +124,7 @@ const Disturbance Disturbances[] = {
          m.lvMain->setCurrentItem(m.lvMain->row(0));
          m.listEvents().lvMain_DblClick();
      }},
-    {"popup Remove", [](frmMain &m, const QString &) {
+    {"popup Remove", [](frmMain &m) {
          m.lvMain->setCurrentItem(m.lvMain->row(0));
          m.mnuPopupListViewItem[5]->trigger();
      }}};
@@ -137,17 +136,16 @@ TEST_F(RunSafety, CommandsThatWouldDisturbARunAreRefused)
         prompt.answers = {Prompt::Yes};
         const QString folder = Global::DefaultFolder;
 
-        runDisturbed([&] { disturbance.give(*main, tmp.path()); });
+        runDisturbed([&] { disturbance.give(*main); });
         EXPECT_EQ(TestSupport::readFile(box()), TestSupport::readFile(reference));
         EXPECT_TRUE(status().contains("Created in ")) << status().toStdString();
         ASSERT_EQ(main->lvMain->rowCount(), 1);
-        EXPECT_EQ(kind(), "Extract");
-        EXPECT_EQ(Global::CurrentUserName, "anna");
-        EXPECT_EQ(Global::DefaultFolder, folder);
+        EXPECT_EQ(std::tuple(kind(), Global::CurrentUserName, Global::DefaultFolder),
+                  std::tuple(QString("Extract"), QString("anna"), folder));
         EXPECT_TRUE(QFileInfo::exists(source("big.bin"))) << "nothing shredded";
 
         QDir(work()).removeRecursively();
-        runDisturbed([&] { disturbance.give(*main, tmp.path()); });
+        runDisturbed([&] { disturbance.give(*main); });
         EXPECT_EQ(TestSupport::readFile(source("big.bin")), content);
         EXPECT_TRUE(status().contains("Extracted in ")) << status().toStdString();
         EXPECT_EQ(kind(), "Create");
@@ -159,7 +157,7 @@ TEST_F(RunSafety, CommandsThatWouldDisturbARunAreRefused)
         // Each refusal said why in the status line.
         main->lblStatus->clear();
         main->BusyFlag = true;
-        disturbance.give(*main, tmp.path());
+        disturbance.give(*main);
         EXPECT_TRUE(status().endsWith(Busy)) << status().toStdString();
         main->BusyFlag = false;
         QFile::remove(box());
@@ -178,8 +176,7 @@ TEST_F(RunSafety, ARekeyedCipherFailsTheStepAndKeepsTheOldBox)
     EXPECT_EQ(TestSupport::readFile(box()), TestSupport::readFile(reference));
     EXPECT_EQ(TestSupport::readFile(source("small.txt")), "edited") << "nothing shredded";
     EXPECT_EQ(QDir(tmp.filePath("boxes")).entryList(QDir::Files), QStringList{"work.vlx"});
-    ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_TRUE(prompt.messages[0].contains(box()));
+    EXPECT_TRUE(prompt.messages.size() == 1 && prompt.messages[0].contains(box()));
     EXPECT_EQ(kind(), "Create") << "a failed step keeps its kind";
 }
 
@@ -195,12 +192,7 @@ TEST_F(RunSafety, ExitOrTheSessionsEndStopTheRunThenSaveAndClose)
         }
         prompt.answers = {Prompt::Yes};
         prompt.messages.clear();
-        runDisturbed([&] {
-            if (sessionEnd)
-                main->EndSession();
-            else
-                main->mnuFileItem[5]->trigger();
-        });
+        runDisturbed([&] { sessionEnd ? main->EndSession() : main->mnuFileItem[5]->trigger(); });
         EXPECT_TRUE(main->isClosed());
         EXPECT_EQ(prompt.messages,
                   sessionEnd ? QStringList() : QStringList{"Cancel current process?"});
@@ -213,7 +205,7 @@ TEST_F(RunSafety, ExitOrTheSessionsEndStopTheRunThenSaveAndClose)
 
 TEST_F(RunSafety, EveryChangeIsSavedAtOnce)
 {
-    const auto savedCount = [this] {
+    const auto savedCount = [] {
         EXPECT_TRUE(UserManagement::LoadProfile(QStringLiteral("anna"), Password));
         return Actions::UserActions.Count();
     };
@@ -234,11 +226,9 @@ TEST_F(RunSafety, EveryChangeIsSavedAtOnce)
 
 TEST_F(RunSafety, SelectiveExtractionTimesItselfAndCountsOnlyWholeFiles)
 {
-    const auto extractAll = [] {
-        whenModal<frmBlock>([](frmBlock *w) {
-            w->lvFiles->selectAll();
-            w->cmdExtract_Click();
-        });
+    const auto extractAll = [this](const QString &to) {
+        whenModal<frmBlock>([](frmBlock *w) { w->lvFiles->selectAll(), w->cmdExtract_Click(); });
+        main->flows().ViewBox(reference, tmp.filePath(to));
     };
     // An engine error before the first file: the time shown is this extraction's, not the
     // last run's.
@@ -248,16 +238,14 @@ TEST_F(RunSafety, SelectiveExtractionTimesItselfAndCountsOnlyWholeFiles)
     now = 99000;
     main->RunStopwatch.StopTick();
     TestSupport::writeFile(tmp.filePath("NotAFolder"), "x");
-    extractAll();
-    main->flows().ViewBox(reference, tmp.filePath("NotAFolder"));
+    extractAll("NotAFolder");
     EXPECT_TRUE(status().contains(" in 0.00 seconds")) << status().toStdString();
 
     // A stop inside the first file: it is removed, and not counted.
     QObject context;
     QObject::connect(main->Vaulnix, &CCipherBlock::CipherProgress, &context,
                      [] { Global::StopRequested = 1; });
-    extractAll();
-    main->flows().ViewBox(reference, tmp.filePath("Out"));
+    extractAll("Out");
     EXPECT_TRUE(status().contains(": Extracted 0 files in ")) << status().toStdString();
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath("Out/big.bin")));
 }

@@ -34,8 +34,8 @@ TEST_F(Login, AWrongPasswordLogsNoOneOnAndANewProfileNeverOverwritesOneDiffering
     frmPassword w(*main);
     w.txtPassword->setText("wrong");
     w.cmdOK_Click();
-    EXPECT_EQ(prompt.messages, QStringList{"Invalid password"});
-    EXPECT_TRUE(Global::CurrentUserName.isEmpty());
+    EXPECT_EQ(std::tuple(prompt.messages, Global::CurrentUserName),
+              std::tuple(QStringList{"Invalid password"}, QString()));
 
     whenModal<frmPassword>([&](frmPassword *login) {
         whenModal<frmNewUser>([&](frmNewUser *n) {
@@ -52,6 +52,6 @@ TEST_F(Login, AWrongPasswordLogsNoOneOnAndANewProfileNeverOverwritesOneDiffering
         login->cmdNew_Click();
         login->reject();
     });
-    EXPECT_EQ(main->UserProfiles(), 1);
-    EXPECT_EQ(Global::CurrentUserName, "ben");
+    EXPECT_EQ(std::tuple(main->UserProfiles(), Global::CurrentUserName),
+              std::tuple(qint16(1), QString("ben")));
 }

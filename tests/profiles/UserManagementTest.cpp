@@ -124,8 +124,7 @@ TEST_F(ProfileStore, SavedProfilesLoadBackWhateverThePasswordOrFolder)
         logOn({}, {}, {});
         ASSERT_TRUE(UM::LoadProfile(Anna, password));
         ASSERT_TRUE(UM::LoadProfile(Anna, password)) << "again: no action twice";
-        EXPECT_EQ(actions(), Saved);
-        EXPECT_EQ(Global::DefaultFolder, folder);
+        EXPECT_EQ(std::tuple(actions(), Global::DefaultFolder), std::tuple(Saved, folder));
     }
     EXPECT_TRUE(prompt.messages.isEmpty());
 }
@@ -154,9 +153,9 @@ TEST_F(ProfileStore, WrongPasswordsAndDamagedProfilesLoadNothingAndStayAsTheyAre
         writeFile(profile(Anna), bytes);
         EXPECT_FALSE(UM::LoadProfile(Anna, password));
         EXPECT_TRUE(prompt.messages.size() == 1 && prompt.messages[0].contains(expected));
-        EXPECT_EQ(actions(), QStringList{Saved[2]});
-        EXPECT_EQ(Global::DefaultFolder, QStringLiteral("/keep/"));
-        EXPECT_TRUE(Global::CurrentUserName.isEmpty() && Global::CurrentUserPassword.isEmpty());
+        EXPECT_EQ(std::tuple(actions(), Global::DefaultFolder,
+                             Global::CurrentUserName + Global::CurrentUserPassword),
+                  std::tuple(QStringList{Saved[2]}, QString("/keep/"), QString()));
         EXPECT_EQ(readFile(profile(Anna)), bytes);
     }
 }
@@ -241,8 +240,9 @@ TEST_F(ProfileStore, ProfilesAreTheirOwnersAloneAndAFullDiskOrACrashKeepsTheOldO
     EXPECT_FALSE(UM::SaveProfile());
     TestSupport::capFileSize(cap);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(prompt.messages.size(), 1);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"anna.vlu"});
+    EXPECT_EQ(
+        std::tuple(prompt.messages.size(), QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)),
+        std::tuple(qsizetype(1), QStringList{"anna.vlu"}));
     EXPECT_EQ(readFile(profile(Anna)), before);
     EXPECT_EXIT( // a crash in the middle of writing
         {

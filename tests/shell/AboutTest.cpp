@@ -29,14 +29,14 @@ TEST(About, UpdateOpensThisVersionsPageAndThePointerHighlightsOneLinkAtATime)
     const QColor blue(0, 0, 255), red(255, 0, 0), purple(128, 0, 128);
     EXPECT_EQ(colour(about.lblMailTo), blue);
     QTest::mouseMove(about.windowHandle(), centre(about.lblQuorvane));
-    EXPECT_EQ(colour(about.lblQuorvane), red);
-    EXPECT_TRUE(about.lblQuorvane->font().underline());
+    EXPECT_EQ(std::tuple(colour(about.lblQuorvane), about.lblQuorvane->font().underline()),
+              std::tuple(red, true));
     QTest::mouseClick(about.windowHandle(), Qt::LeftButton, {}, centre(about.lblQuorvane));
     EXPECT_EQ(colour(about.lblQuorvane), purple);
     QTest::mouseMove(about.windowHandle(), centre(about.lblMailTo));
-    EXPECT_EQ(colour(about.lblMailTo), red);
-    EXPECT_EQ(colour(about.lblQuorvane), blue);
-    EXPECT_FALSE(about.lblQuorvane->font().underline());
+    EXPECT_EQ(std::tuple(colour(about.lblMailTo), colour(about.lblQuorvane),
+                         about.lblQuorvane->font().underline()),
+              std::tuple(red, blue, false));
     QTest::mouseMove(about.windowHandle(), QPoint(2, 2));
     EXPECT_EQ(colour(about.lblMailTo), blue) << "the window's background";
     QTest::mouseClick(about.windowHandle(), Qt::LeftButton, {}, centre(about.lblMailTo));

@@ -40,17 +40,16 @@ TEST(Tray, ATrayThatAppearsLaterGetsTheIconWithItsPictureAndTip)
     QSignalSpy appeared(&tray, &CTray::trayAppeared);
     emit host.found(TrayHost::Kind::StatusNotifier);
     ASSERT_NE(tray.icon(), nullptr);
-    EXPECT_TRUE(tray.icon()->isVisible());
-    EXPECT_EQ(tray.icon()->toolTip(), "Vaulnix v1.0.0");
-    EXPECT_FALSE(tray.icon()->icon().isNull());
-    EXPECT_EQ(appeared.count(), 1);
+    EXPECT_EQ(std::tuple(tray.icon()->isVisible(), tray.icon()->toolTip(),
+                         tray.icon()->icon().isNull(), appeared.count()),
+              std::tuple(true, QString("Vaulnix v1.0.0"), false, qsizetype(1)));
 }
 
 TEST(Tray, OneActivationIsTheDoubleClickOnlyOnAStatusNotifierHost)
 {
     FakeHost sni, classic;
-    sni.kind = TrayHost::Kind::StatusNotifier;
-    classic.kind = TrayHost::Kind::Classic;
+    std::tie(sni.kind, classic.kind) =
+        std::pair(TrayHost::Kind::StatusNotifier, TrayHost::Kind::Classic);
     CTray onSni(nullptr, &sni), onClassic(nullptr, &classic);
     Clicks sniClicks(onSni), classicClicks(onClassic);
     onSni.activated(QSystemTrayIcon::Trigger);

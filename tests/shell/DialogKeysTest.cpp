@@ -59,9 +59,10 @@ TEST_F(DialogKeys, EnterInTheFieldOrOnTheCheckBoxConfirmsSettingsWithoutTicking)
         QWidget *targets[] = {dialog.txtPath, dialog.chkStartAtLogin, dialog.cmdOK,
                               dialog.chkStartAtLogin};
         press(dialog, targets[on], on < 3 ? Qt::Key_Return : Qt::Key_Escape);
-        EXPECT_EQ(Global::DialogResult, on < 3) << on;
-        EXPECT_EQ(dialog.result(), on < 3 ? QDialog::Accepted : QDialog::Rejected) << on;
-        EXPECT_EQ(dialog.chkStartAtLogin->isChecked(), ticked) << on;
+        EXPECT_EQ(
+            std::tuple(Global::DialogResult, dialog.result(), dialog.chkStartAtLogin->isChecked()),
+            std::tuple(qint16(on < 3), on < 3 ? QDialog::Accepted : QDialog::Rejected, ticked))
+            << on;
         Global::DialogResult = 0;
     }
 }
@@ -80,8 +81,8 @@ TEST_F(DialogKeys, CreateBoxWalksTheFieldsThenConfirmsFromTheFolderTheCheckBoxOr
         EXPECT_EQ(Global::DialogResult, 0);
         QWidget *targets[] = {dialog.txtPath, dialog.chkShred, dialog.cmdCreate};
         press(dialog, targets[on], Qt::Key_Return);
-        EXPECT_EQ(Global::DialogResult, 1) << on;
-        EXPECT_EQ(Global::DialogShred, 0) << on << ": Enter on the check box must not tick it";
+        EXPECT_EQ(std::tuple(Global::DialogResult, Global::DialogShred), std::tuple(1, 0))
+            << on << ": Enter on the check box must not tick it";
         Global::DialogResult = 0;
     }
     frmCreateBox dialog;

@@ -16,6 +16,16 @@ class Settings : public MainWindowFixture
 {
 protected:
     void SetUp() override { ASSERT_TRUE(start()); }
+    // Sets a check box of the settings and closes them with OK or Cancel; returns what it showed.
+    bool setBox(QCheckBox *frmSettings::*box, bool ticked, bool ok)
+    {
+        frmSettings dialog({[] {}, [](const QString &) {}, [this] { return main->WriteSealed(); },
+                            [this](bool sealed) { main->SetWriteSealed(sealed); }});
+        const bool shown = (dialog.*box)->isChecked();
+        (dialog.*box)->setChecked(ticked);
+        ok ? dialog.cmdOK_Click() : dialog.cmdCancel_Click();
+        return shown;
+    }
 };
 
 } // namespace
@@ -31,9 +41,9 @@ TEST_F(Settings, OkStoresTheFolderWithItsSeparatorAndCreatesIt)
         dialog.txtPath->setText(text);
         dialog.cmdOK_Click();
     }
-    EXPECT_EQ(Global::DefaultFolder, folder + "/");
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(saves, 2) << "only a changed folder is stored; a missing separator is a change";
+    // Only a changed folder is stored; a missing separator is a change.
+    EXPECT_EQ(std::tuple(Global::DefaultFolder, QFileInfo(folder).isDir(), saves),
+              std::tuple(folder + "/", true, 2));
     TestSupport::writeFile(tmp.filePath("plain"), "");
     EXPECT_FALSE(Global::CreatePath(tmp.filePath("plain/sub/")));
 }
@@ -59,39 +69,25 @@ TEST_F(Settings, StartAtLoginWritesAndRemovesTheAutostartEntryOnOkOnly)
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", tmp.filePath("config").toUtf8());
     const QString entry = tmp.filePath("config/autostart/") + AutostartEntry::FileName;
-    const auto setBox = [](bool ticked, bool ok) {
-        frmSettings dialog({[] {}, [](const QString &) {}});
-        const bool shown = dialog.chkStartAtLogin->isChecked();
-        dialog.chkStartAtLogin->setChecked(ticked);
-        ok ? dialog.cmdOK_Click() : dialog.cmdCancel_Click();
-        return shown;
-    };
-    setBox(true, false);
+    const auto box = &frmSettings::chkStartAtLogin;
+    setBox(box, true, false);
     EXPECT_FALSE(QFileInfo::exists(entry)) << "Cancel changes nothing";
-    setBox(true, true);
+    setBox(box, true, true);
     EXPECT_TRUE(QString::fromUtf8(TestSupport::readFile(entry))
                     .contains("\nExec=" + QCoreApplication::applicationFilePath() + "\n"));
-    EXPECT_TRUE(setBox(false, false)) << "the box shows the entry";
+    EXPECT_TRUE(setBox(box, false, false)) << "the box shows the entry";
     EXPECT_TRUE(QFileInfo::exists(entry)) << "Cancel changes nothing";
-    setBox(false, true);
+    setBox(box, false, true);
     EXPECT_FALSE(QFileInfo::exists(entry));
     saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
 }
 
 TEST_F(Settings, WriteSealedBoxesIsKeptInTheSettingsStoreOnOkOnly)
 {
-    const auto setBox = [this](bool ticked, bool ok) {
-        frmSettings dialog({[] {}, [](const QString &) {}, [this] { return main->WriteSealed(); },
-                            [this](bool sealed) { main->SetWriteSealed(sealed); }});
-        const bool shown = dialog.chkSealed->isChecked();
-        dialog.chkSealed->setChecked(ticked);
-        ok ? dialog.cmdOK_Click() : dialog.cmdCancel_Click();
-        return shown;
-    };
-    EXPECT_FALSE(setBox(true, false)) << "off by default";
+    const auto box = &frmSettings::chkSealed;
+    EXPECT_FALSE(setBox(box, true, false)) << "off by default";
     EXPECT_FALSE(main->WriteSealed()) << "Cancel changes nothing";
-    setBox(true, true);
+    setBox(box, true, true);
     EXPECT_EQ(storedSetting("WriteSealedBoxes"), "true");
-    EXPECT_TRUE(setBox(false, true));
-    EXPECT_FALSE(main->WriteSealed());
+    EXPECT_TRUE(setBox(box, false, true) && !main->WriteSealed());
 }

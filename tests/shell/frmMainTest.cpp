@@ -36,8 +36,8 @@ TEST_F(MainWindow, ASecondInstanceIsRefusedAndTouchesNothing)
     storeSetting("MainWidth", "5000");
     frmMain second(options());
     EXPECT_FALSE(second.Load());
-    EXPECT_EQ(prompt.messages.size(), 1);
-    EXPECT_EQ(storedSetting("MainWidth"), "5000");
+    EXPECT_EQ(std::tuple(prompt.messages.size(), storedSetting("MainWidth")),
+              std::tuple(qsizetype(1), QString("5000")));
     EXPECT_TRUE(main->Tray->ShowIcon()) << "the first instance keeps its icon";
 }
 
@@ -46,15 +46,13 @@ TEST_F(MainWindow, ExitDuringARunAsksAndLeavesTheClosingToTheRun)
     main->BusyFlag = true;
     prompt.answers = {Prompt::No, Prompt::Yes};
     main->CloseProgram();
-    EXPECT_EQ(prompt.messages, QStringList{"Cancel current process?"});
-    EXPECT_EQ(Global::StopRequested, 0);
-    main->CloseProgram();
-    EXPECT_EQ(Global::StopRequested, 1);
-    EXPECT_FALSE(main->isClosed()) << "the run stops first, then closes the program";
+    EXPECT_EQ(std::tuple(prompt.messages, Global::StopRequested.load()),
+              std::tuple(QStringList{"Cancel current process?"}, 0));
+    main->CloseProgram(); // the run stops first, then closes the program
+    EXPECT_EQ(std::tuple(Global::StopRequested.load(), main->isClosed()), std::tuple(1, false));
     main->BusyFlag = false;
     main->CloseProgram();
-    EXPECT_TRUE(main->isClosed());
-    EXPECT_EQ(prompt.messages.size(), 2);
+    EXPECT_EQ(std::tuple(main->isClosed(), prompt.messages.size()), std::tuple(true, qsizetype(2)));
 }
 
 // Current before it opens: a StatusNotifierItem host reads it without asking for a layout.
@@ -92,9 +90,8 @@ TEST_F(MainWindowFixture, ATrayThatAppearsLaterTakesTheWindowWhenClosed)
     EXPECT_TRUE(main->mnuLogin->isVisible());
     emit main->Tray->trayAppeared();
     EXPECT_FALSE(main->mnuLogin->isVisible());
-    main->close();
-    EXPECT_FALSE(main->isClosed()) << "closing only hides the window into the new tray";
-    EXPECT_FALSE(main->isVisible());
+    main->close(); // only hides the window into the new tray
+    EXPECT_EQ(std::tuple(main->isClosed(), main->isVisible()), std::tuple(false, false));
 }
 
 TEST_F(MainWindow, LayoutFollowsTheWindowSize)
@@ -102,13 +99,11 @@ TEST_F(MainWindow, LayoutFollowsTheWindowSize)
     main->show();
     main->resize(Twips::toPixels(9000), Twips::toPixels(6000));
     QCoreApplication::processEvents();
-    const int w = main->frameGeometry().width();
-    const int h = main->frameGeometry().height();
-    EXPECT_EQ(main->lvMain->width(), w - Twips::toPixels(150));
-    EXPECT_EQ(main->lvMain->height(), h - Twips::toPixels(975));
-    EXPECT_EQ(main->lblBusy->x(), w - Twips::toPixels(780));
-    EXPECT_EQ(main->lblStatus->width(), w - Twips::toPixels(855));
-    EXPECT_EQ(main->lblBusy->y(), main->lblStatus->y());
+    const int w = main->frameGeometry().width(), h = main->frameGeometry().height();
+    const auto gap = [](int twips) { return Twips::toPixels(twips); };
+    EXPECT_EQ(std::tuple(w - main->lvMain->width(), h - main->lvMain->height(),
+                         w - main->lblBusy->x(), w - main->lblStatus->width(), main->lblBusy->y()),
+              std::tuple(gap(150), gap(975), gap(780), gap(855), main->lblStatus->y()));
 }
 
 TEST_F(MainWindow, HelpAboutOpensTheAboutWindow)

@@ -20,10 +20,8 @@ MainWindowFixture::~MainWindowFixture()
     cancelModalChecks();
     main.reset();
     Global::StopRequested = 0;
-    Global::CurrentUserName.clear();
-    Global::CurrentUserPassword.clear();
-    Global::DefaultFolder.clear();
-    Actions::RemoveAllActions();
+    Global::CurrentUserName.clear(), Global::CurrentUserPassword.clear();
+    Global::DefaultFolder.clear(), Actions::RemoveAllActions();
 }
 
 frmMain::Options MainWindowFixture::options(int tray) const

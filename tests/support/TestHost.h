@@ -26,11 +26,7 @@ public:
     bool RefusedWithoutUser() override { return false; }
     void CipherTaken() override { cipherHeld = true; }
     void CipherReleased() override { cipherHeld = false; }
-    void ProfileChanged() override
-    {
-        savesAskedWhileHeld += cipherHeld;
-        ++saves;
-    }
+    void ProfileChanged() override { savesAskedWhileHeld += cipherHeld, ++saves; }
     void StartRunTimer() override { ++runsStarted; }
     CTick &Stopwatch() override { return stopwatch; }
     CCipherBlock &Engine() override { return engine; }
