@@ -79,8 +79,7 @@ TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
         {{"create", "new.vlx", "--files", "a;b.txt", "--shred"}, {}, 4, at("a;b.txt")},
         {{"extract", b, "a"}, {}, 4, at("a")},             // a file
         {{"create", "new.vlx", "bad"}, pw, 4, "a\\b.txt"}, // the engine's error
-        {{"create", "new.vlx", "src", "--shred"}, pw, 3, "stopped"},
-    };
+        {{"create", "new.vlx", "src", "--shred"}, pw, 3, "stopped"}};
     int expected = 0;
     QObject::connect(&engine, &CCipherBlock::CipherProgress, &engine,
                      [&expected](auto &&...) { Global::StopRequested = expected == 3; });
@@ -205,8 +204,7 @@ TEST_F(Cli, PasswordsComeFromAFileThenStandardInputThenAHiddenPrompt)
         {{}, "piped\r\nnext\n", false, true, "piped", 0},
         {{}, "typed\ntyped\n", true, true, "typed", 2},
         {{}, "typed\n", true, false, "typed", 1},
-        {{}, "typed\ntypo\n", true, true, "2", 2},
-    };
+        {{}, "typed\ntypo\n", true, true, "2", 2}};
     for (const auto &[file, input, terminal, confirm, expected, prompts] : cases) {
         SCOPED_TRACE((file.left(12) + '|' + input).toStdString());
         FakeConsole console;
@@ -234,8 +232,7 @@ TEST_F(Cli, ProgressShowsOneShortLineOnATerminalUnlessQuiet)
     const std::tuple<QStringList, bool, bool> cases[] = {
         {{"create", box, path("src")}, true, true},
         {{"extract", box, path("out"), "--quiet"}, true, false},
-        {{"extract", box, path("out")}, false, false},
-    };
+        {{"extract", box, path("out")}, false, false}};
     for (const auto &[arguments, terminal, shown] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         EXPECT_EQ(run(arguments, Password + '\n', terminal), 0);

@@ -61,8 +61,7 @@ TEST_F(SealedBox, EveryTamperingAndCutIsRefusedWithItsCauseAndNothingIsShredded)
         {"a chunk of another file", with(chunkAt(0, 0), chunk(box, 1, 0))},
         {"a chunk of another box", with(chunkAt(0, 0), chunk(other, 0, 0))},
         {"the clear prefix changed", prefix},
-        {"the header changed", header},
-    };
+        {"the header changed", header}};
     for (qint64 cut = 1; cut <= 4; ++cut) { // at chunk boundaries of a.txt, and inside chunks
         damages.emplace_back("cut at a boundary", box.left(chunkAt(0, cut)));
         damages.emplace_back("cut inside a chunk", box.left(chunkAt(0, cut) - 17));
