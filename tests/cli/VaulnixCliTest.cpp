@@ -38,6 +38,10 @@ protected:
     }
     QString path(const QString &relative) const { return dir.filePath(relative); }
     void write(const QString &name, const QByteArray &data) { writeFile(path(name), data); }
+    bool said(const std::string &text) const
+    {
+        return last->errors.str().find(text) != std::string::npos;
+    }
 
     QTemporaryDir dir;
     CCipherBlock engine;
@@ -121,17 +125,13 @@ TEST_F(Cli, CtrlCDuringAWholeExtractionSaysWhatWasLeftUndone)
         return status;
     };
     EXPECT_EQ(extract("first", true), 3);
-    EXPECT_NE(last->errors.str().find("the extraction into " + path("first").toStdString() +
-                                      " is incomplete"),
-              std::string::npos);
+    EXPECT_TRUE(said("the extraction into " + path("first").toStdString() + " is incomplete"));
     EXPECT_FALSE(QFileInfo::exists(path("first/x/b.txt"))); // folder entries are lower-cased
     atLast = true;
     EXPECT_EQ(extract("whole", false), 0); // nothing was left to stop
     EXPECT_EQ(extract("kept", true), 3);
-    EXPECT_NE(last->errors.str().find("every file is extracted into " + path("kept").toStdString() +
-                                      ", but the box " + path("box.vlx").toStdString() +
-                                      " was not shredded"),
-              std::string::npos)
+    EXPECT_TRUE(said("every file is extracted into " + path("kept").toStdString() +
+                     ", but the box " + path("box.vlx").toStdString() + " was not shredded"))
         << last->errors.str();
     for (const char *out : {"whole", "kept"})
         EXPECT_EQ(TestSupport::readFile(path(QString(out) + "/x/b.txt")), "hello");
@@ -147,9 +147,7 @@ TEST_F(Cli, CtrlCOnceTheBoxIsInPlaceKeepsTheSourcesAndSaysSo)
     EXPECT_EQ(run({"create", box, path("src"), "--shred"}), 3);
     engine.setPump({});
     Global::StopRequested = 0;
-    EXPECT_NE(last->errors.str().find("is complete, but its sources were not shredded"),
-              std::string::npos)
-        << last->errors.str();
+    EXPECT_TRUE(said("is complete, but its sources were not shredded")) << last->errors.str();
     EXPECT_EQ(TestSupport::readFile(path("src/a.txt")), "abc");
     EXPECT_EQ(run({"list", box}), 0);
 }
