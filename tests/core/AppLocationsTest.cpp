@@ -26,7 +26,8 @@ TEST(AppLocations, ProfilesStayBesideTheProgramOnlyWhereTheyAlreadyAre)
         const QString chosen = AppLocations::profileFolder(program, data);
         EXPECT_EQ(chosen, (keepsProgramFolder ? program : data) + '/');
         ASSERT_TRUE(AppLocations::makePrivateFolder(chosen));
-        if (!keepsProgramFolder)
+        if (!keepsProgramFolder) {
             EXPECT_EQ(TestSupport::fileMode(data) & 077, 0) << "the data folder is private";
+        }
     }
 }

@@ -71,8 +71,9 @@ TEST_F(BoxExtraction, AStopKeepsOlderFilesLeavesNoPartOfANewOneAndShredsNothing)
         EXPECT_EQ(engine.ExtractBlock(box, path("out"), Password), CCipherBlock::ExtractStopped);
         EXPECT_EQ(tree("out"), left);
         EXPECT_TRUE(exists("docs.vlx"));
-        if (left.size() == 4)
+        if (left.size() == 4) {
             EXPECT_EQ(read("out/z/w/c.txt"), "the older c");
+        }
         QDir(path("out")).removeRecursively();
     }
     QObject::disconnect(stopper);

@@ -91,8 +91,9 @@ TEST_F(BoxWriter, AStopAChangeOrABoxThatDoesNotReadBackEqualLeavesTheOldBoxAndEv
                       CCipherBlock::WriteStopped);
         else
             refusal([&] { engine.CreateBlock(box, "T", Password, path("T"), 0); });
-        if (i < 4) // the read-back checks the box in place
+        if (i < 4) { // the read-back checks the box in place
             EXPECT_EQ(read("t.vlx"), "the old box");
+        }
         EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"t.vlx"});
         EXPECT_EQ(tree("T"), (QStringList{"a.txt", "b.txt", "sub/c.txt"})) << i;
         EXPECT_EQ(openHandles(), handles);
