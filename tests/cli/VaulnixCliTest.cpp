@@ -52,13 +52,11 @@ protected:
 
 TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
 {
-    write("src/a.txt", "abc");
-    write("src/X/b.txt", "hello");
-    write("evil/a\tb\x1b[2Jc", "1");
-    write("bad/a\\b.txt", "a name no box can hold");
-    write("a", "other"); // split at ";" the list "a;b.txt" would name both of these
-    write("b.txt", "other");
-    write("a;b.txt", "mine");
+    // Name=content. Split at ";" the list "a;b.txt" would name both "a" and "b.txt".
+    for (const QString file :
+         {"src/a.txt=abc", "src/X/b.txt=hello", "evil/a\tb\x1b[2Jc=1",
+          "bad/a\\b.txt=no box can hold", "a=other", "b.txt=other", "a;b.txt=mine"})
+        write(file.section('=', 0, 0), file.section('=', 1).toUtf8());
     const QByteArray pw = Password + '\n', wrong = "wrong\n";
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
