@@ -38,8 +38,7 @@ TEST(CCipher, SecuredTextCarriesItsLengthAndBrokenTextGivesErrorTextsAndClearsTh
         {"AAA", "ERR"},
         {"", "ERR"},
         {cipher.SecureString(QByteArray(), QByteArray("k")), "ERR2"},
-        {"AAAFAAAA", "ERR2"},
-    };
+        {"AAAFAAAA", "ERR2"}};
     for (const auto &[secured, answer] : broken) {
         EXPECT_EQ(cipher.DeSecureString(secured, QByteArray("k")), answer) << secured.data();
         EXPECT_EQ(cipher.Cipher(QByteArray(16, '\0')), cleared);

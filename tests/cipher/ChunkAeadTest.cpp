@@ -81,11 +81,9 @@ TEST_F(ChunkAeadTest, ChunksAndHeaderMatchLibsodiumOneAfterAnother)
     ChunkAead::chunkNonce(0x0102030405060708, true, nonce);
     EXPECT_EQ(QByteArray(reinterpret_cast<char *>(nonce), 12).toHex(), "010203040506070800000001");
     // One context through the sizes a file meets, a refusal in between.
-    for (const auto &[index, last, size] : {std::tuple{0, false, 131072},
-                                            {1, false, 131072},
-                                            {2, true, 1},
-                                            {7, true, 4096},
-                                            {0, true, 100}}) {
+    const std::tuple<int, bool, int> chunks[] = {
+        {0, false, 131072}, {1, false, 131072}, {2, true, 1}, {7, true, 4096}, {0, true, 100}};
+    for (const auto &[index, last, size] : chunks) {
         const QByteArray plain = random(size), sealed = seal(uint64_t(index), last, plain);
         ChunkAead::chunkNonce(uint64_t(index), last, nonce);
         EXPECT_EQ(sealed, sodiumSeal(nonce, {}, plain)) << index;

@@ -52,8 +52,7 @@ TEST(Qvcryptlib, EachPasswordAndModeIsDerivedOnce)
 {
     const QString password = QStringLiteral("cache-test-password");
     keyWith(password);
-    const uint64_t before = QvcryptDerivationCount();
-    const uint64_t generation = QvcryptGeneration();
+    const uint64_t before = QvcryptDerivationCount(), generation = QvcryptGeneration();
     for (int i = 0; i < 1000; ++i)
         keyWith(password);
     EXPECT_EQ(QvcryptGeneration(), generation + 1000) << "each keying restarts the stream";

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <sodium.h>
 
 namespace {
@@ -50,12 +51,9 @@ TEST(SealedKeys, ParametersOutOfBoundsAreRefusedBeforeAnyDerivation)
     ASSERT_EQ(keys.derive("pw", Salt, 1, 8192), SealedKeys::Result::Derived);
     QElapsedTimer timer;
     timer.start();
-    for (const auto &[ops, mem] : {std::pair<uint32_t, uint32_t>{0, 65536},
-                                   {11, 65536},
-                                   {2, 8191},
-                                   {2, 1048577},
-                                   {2, 4194304},
-                                   {~0u, ~0u}}) {
+    const std::pair<uint32_t, uint32_t> refused[] = {{0, 65536},   {11, 65536},  {2, 8191},
+                                                     {2, 1048577}, {2, 4194304}, {~0u, ~0u}};
+    for (const auto &[ops, mem] : refused) {
         EXPECT_FALSE(SealedKeys::acceptable(ops, mem)) << ops << " " << mem;
         EXPECT_EQ(keys.derive("pw", Salt, ops, mem), SealedKeys::Result::ParametersRefused);
         EXPECT_FALSE(keys.isDerived());
@@ -84,8 +82,7 @@ TEST(SealedKeys, TheFormatDocumentsVectorsMatchThisBuild)
     ChunkAead aead;
     aead.setKey(file);
     unsigned char sealed[116], plain[100];
-    for (int i = 0; i < 100; ++i)
-        plain[i] = static_cast<unsigned char>(i);
+    std::iota(plain, plain + 100, 0);
     aead.sealChunk(0, true, reinterpret_cast<char *>(plain), 100, reinterpret_cast<char *>(sealed));
     EXPECT_EQ(hex(sealed, 116), documented("chunk-0-last"));
     aead.sealChunk(1, false, reinterpret_cast<char *>(plain), 100,

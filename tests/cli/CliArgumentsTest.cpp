@@ -40,8 +40,7 @@ TEST(CliArguments, ParsesTheSynopsisAndRefusesTheRest)
         {"list b.vlx --password-file pw", "list b.vlx pw=pw"},
         {"extract --help", "help"},
         {"create b.vlx dir --name --quiet", "create b.vlx dir name=--quiet"}, // a value as it is
-        {"create b.vlx dir --name ''", "create b.vlx dir name="},
-    };
+        {"create b.vlx dir --name ''", "create b.vlx dir name="}};
     for (const auto &[line, expected] : cases)
         EXPECT_EQ(parsed(line), expected) << line;
     // Refused lines, separated by "|".

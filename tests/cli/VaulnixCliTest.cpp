@@ -38,6 +38,10 @@ protected:
     }
     QString path(const QString &relative) const { return dir.filePath(relative); }
     void write(const QString &name, const QByteArray &data) { writeFile(path(name), data); }
+    bool said(const std::string &text) const
+    {
+        return last->errors.str().find(text) != std::string::npos;
+    }
 
     QTemporaryDir dir;
     CCipherBlock engine;
@@ -48,13 +52,11 @@ protected:
 
 TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
 {
-    write("src/a.txt", "abc");
-    write("src/X/b.txt", "hello");
-    write("evil/a\tb\x1b[2Jc", "1");
-    write("bad/a\\b.txt", "a name no box can hold");
-    write("a", "other"); // split at ";" the list "a;b.txt" would name both of these
-    write("b.txt", "other");
-    write("a;b.txt", "mine");
+    // Name=content. Split at ";" the list "a;b.txt" would name both "a" and "b.txt".
+    for (const QString file :
+         {"src/a.txt=abc", "src/X/b.txt=hello", "evil/a\tb\x1b[2Jc=1",
+          "bad/a\\b.txt=no box can hold", "a=other", "b.txt=other", "a;b.txt=mine"})
+        write(file.section('=', 0, 0), file.section('=', 1).toUtf8());
     const QByteArray pw = Password + '\n', wrong = "wrong\n";
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
@@ -79,8 +81,7 @@ TEST_F(Cli, EveryOutcomeHasItsExitStatusAndOneLine)
         {{"create", "new.vlx", "--files", "a;b.txt", "--shred"}, {}, 4, at("a;b.txt")},
         {{"extract", b, "a"}, {}, 4, at("a")},             // a file
         {{"create", "new.vlx", "bad"}, pw, 4, "a\\b.txt"}, // the engine's error
-        {{"create", "new.vlx", "src", "--shred"}, pw, 3, "stopped"},
-    };
+        {{"create", "new.vlx", "src", "--shred"}, pw, 3, "stopped"}};
     int expected = 0;
     QObject::connect(&engine, &CCipherBlock::CipherProgress, &engine,
                      [&expected](auto &&...) { Global::StopRequested = expected == 3; });
@@ -122,17 +123,13 @@ TEST_F(Cli, CtrlCDuringAWholeExtractionSaysWhatWasLeftUndone)
         return status;
     };
     EXPECT_EQ(extract("first", true), 3);
-    EXPECT_NE(last->errors.str().find("the extraction into " + path("first").toStdString() +
-                                      " is incomplete"),
-              std::string::npos);
+    EXPECT_TRUE(said("the extraction into " + path("first").toStdString() + " is incomplete"));
     EXPECT_FALSE(QFileInfo::exists(path("first/x/b.txt"))); // folder entries are lower-cased
     atLast = true;
     EXPECT_EQ(extract("whole", false), 0); // nothing was left to stop
     EXPECT_EQ(extract("kept", true), 3);
-    EXPECT_NE(last->errors.str().find("every file is extracted into " + path("kept").toStdString() +
-                                      ", but the box " + path("box.vlx").toStdString() +
-                                      " was not shredded"),
-              std::string::npos)
+    EXPECT_TRUE(said("every file is extracted into " + path("kept").toStdString() +
+                     ", but the box " + path("box.vlx").toStdString() + " was not shredded"))
         << last->errors.str();
     for (const char *out : {"whole", "kept"})
         EXPECT_EQ(TestSupport::readFile(path(QString(out) + "/x/b.txt")), "hello");
@@ -148,9 +145,7 @@ TEST_F(Cli, CtrlCOnceTheBoxIsInPlaceKeepsTheSourcesAndSaysSo)
     EXPECT_EQ(run({"create", box, path("src"), "--shred"}), 3);
     engine.setPump({});
     Global::StopRequested = 0;
-    EXPECT_NE(last->errors.str().find("is complete, but its sources were not shredded"),
-              std::string::npos)
-        << last->errors.str();
+    EXPECT_TRUE(said("is complete, but its sources were not shredded")) << last->errors.str();
     EXPECT_EQ(TestSupport::readFile(path("src/a.txt")), "abc");
     EXPECT_EQ(run({"list", box}), 0);
 }
@@ -205,8 +200,7 @@ TEST_F(Cli, PasswordsComeFromAFileThenStandardInputThenAHiddenPrompt)
         {{}, "piped\r\nnext\n", false, true, "piped", 0},
         {{}, "typed\ntyped\n", true, true, "typed", 2},
         {{}, "typed\n", true, false, "typed", 1},
-        {{}, "typed\ntypo\n", true, true, "2", 2},
-    };
+        {{}, "typed\ntypo\n", true, true, "2", 2}};
     for (const auto &[file, input, terminal, confirm, expected, prompts] : cases) {
         SCOPED_TRACE((file.left(12) + '|' + input).toStdString());
         FakeConsole console;
@@ -234,8 +228,7 @@ TEST_F(Cli, ProgressShowsOneShortLineOnATerminalUnlessQuiet)
     const std::tuple<QStringList, bool, bool> cases[] = {
         {{"create", box, path("src")}, true, true},
         {{"extract", box, path("out"), "--quiet"}, true, false},
-        {{"extract", box, path("out")}, false, false},
-    };
+        {{"extract", box, path("out")}, false, false}};
     for (const auto &[arguments, terminal, shown] : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         EXPECT_EQ(run(arguments, Password + '\n', terminal), 0);

@@ -7,12 +7,10 @@
 
 TEST(AppLocations, ProfilesStayBesideTheProgramOnlyWhereTheyAlreadyAre)
 {
-    // what the program's folder holds, whether profiles stay there
+    // What the program's folder holds, whether profiles stay there: a fresh build folder, a
+    // portable copy with profiles, a folder named like a profile.
     const std::tuple<const char *, bool> cases[] = {
-        {"vaulnix CMakeCache.txt", false}, // a fresh build folder
-        {"vaulnix anna.vlu", true},        // a portable copy with profiles
-        {"old.vlu/", false},               // a folder named like a profile
-    };
+        {"vaulnix CMakeCache.txt", false}, {"vaulnix anna.vlu", true}, {"old.vlu/", false}};
     for (const auto &[files, keepsProgramFolder] : cases) {
         SCOPED_TRACE(files);
         QTemporaryDir tmp;

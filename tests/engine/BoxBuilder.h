@@ -33,15 +33,14 @@ struct BoxBuilder
                          ConvLong::LongToStr(qint32(r.data.size())) + r.name;
         return table.join(QByteArray(4, '\xff'));
     }
-    static QByteArray length(const QByteArray &block)
-    {
-        return ConvLong::LongToStr(qint32(block.size()));
-    }
     // The box under password, from the given (possibly damaged) plain blocks or its own.
     QByteArray build(const QString &password, QByteArray dirs = {}, QByteArray table = {}) const
     {
         dirs = dirs.isEmpty() ? plainDirectoryBlock() : dirs;
         table = table.isEmpty() ? plainFileTable() : table;
+        const auto length = [](const QByteArray &b) {
+            return ConvLong::LongToStr(qint32(b.size()));
+        };
         CCipher cipher;
         cipher.Initilize(password, 0);
         // One stream runs through the header, so the pieces are enciphered in order.

@@ -41,8 +41,7 @@ TEST_F(BoxExtraction, UnpacksAFolderBoxOverOlderFilesAndLeavesOthersPartFilesAlo
                            "CipherProgress 131081/131081 0/131073 c.txt"}));
 
     // A file-list box unpacks flat, skipping empty items, and an empty box still makes its folder.
-    const QString a = make("one/a.txt", "a");
-    const QString b = make("two/b.txt", "b");
+    const QString a = make("one/a.txt", "a"), b = make("two/b.txt", "b");
     ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "list", Password, a + ";;" + b + ";", 0),
               CCipherBlock::Written);
     ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("flat/deeper"), Password),

@@ -77,35 +77,27 @@ TEST_F(BoxReader, InconsistentHeadersAndUnsafeNamesAreRejected)
     const auto rec = [](int index, int size, const QByteArray &name) {
         return ConvLong::IntToStr(index) + ConvLong::LongToStr(size) + name;
     };
-    const auto first = [&](const QByteArray &name) {
-        return rec(0, 3, name) + sep + rec(2, 5, "b.txt");
-    };
-    const auto second = [&](const QByteArray &record) { return rec(0, 3, "a.txt") + sep + record; };
-    const std::pair<QByteArray, QByteArray> damages[] = {
-        {QByteArray("Docs\0x\\", 7), table}, // no final zero
-        {dirs, second(QByteArray("\0\2\0\0\0", 5))},
-        {dirs, second(rec(3, 5, "b.txt"))}, // folder index past the entries
-        {dirs, second(rec(2, 4, "b.txt"))}, // sizes short of the payload
-        {dirs, second(rec(2, 6, "b.txt"))},
-        {dirs, table + sep},
-        {dirs, second(rec(2, 5, ".."))},
-        {dirs, second(rec(2, 5, "."))},
-        {dirs, first("../a")},
-        {dirs, first("..\\a")},
-        {dirs, first(QByteArray("a\0b", 3))},
-        {dirs, first("C:a")},
-        {QByteArray("Docs\0..\\\0", 9), table},
-        {QByteArray("Docs\0x\\..\\..\\\0", 14), table},
-        {QByteArray("Docs\0\\x\\\0", 9), table},
-        {QByteArray("Docs\0x\0", 7), table},
-        {QByteArray("Docs\0x/..\\\0", 11), table},
-        {QByteArray("Docs\0x\\\\\0", 9), table},
-        {QByteArray("Docs\0C:\\\0", 9), table},
-        {QByteArray("Docs\0\0", 6), table},
-    };
-    for (const auto &[d, t] : damages)
+    const auto refused = [&](const QByteArray &d, const QByteArray &t) {
         EXPECT_EQ(engine.ViewBlock(put(b.build(Password, d, t)), Password), CCipherBlock::BadHeader)
             << d.toHex().toStdString() << " " << t.toHex().toStdString();
+    };
+    // Folder blocks ('|' stands for a zero byte) without a final zero or with unsafe entries.
+    for (QByteArray d : {"Docs|x\\", "Docs|..\\|", "Docs|x\\..\\..\\|", "Docs|\\x\\|", "Docs|x|",
+                         "Docs|x/..\\|", "Docs|x\\\\|", "Docs|C:\\|", "Docs||"})
+        refused(d.replace('|', '\0'), table);
+    // A record with a folder index past the entries, sizes short of or past the payload or an
+    // unsafe name, as the second record or the first; a record cut short; a final separator.
+    const std::tuple<int, int, const char *, bool> records[] = {
+        {3, 5, "b.txt", false}, {2, 4, "b.txt", false}, {2, 6, "b.txt", false},
+        {2, 5, "..", false},    {2, 5, ".", false},     {0, 3, "../a", true},
+        {0, 3, "..\\a", true},  {0, 3, "a|b", true},    {0, 3, "C:a", true}};
+    for (const auto &[index, size, name, atFirst] : records) {
+        const QByteArray record = rec(index, size, QByteArray(name).replace('|', '\0'));
+        refused(dirs,
+                atFirst ? record + sep + rec(2, 5, "b.txt") : rec(0, 3, "a.txt") + sep + record);
+    }
+    refused(dirs, rec(0, 3, "a.txt") + sep + QByteArray("\0\2\0\0\0", 5));
+    refused(dirs, table + sep);
     // The root name itself is never a path and may be anything.
     EXPECT_EQ(
         engine.ViewBlock(put(b.build(Password, QByteArray("../..\0x\\\0", 9), table)), Password),

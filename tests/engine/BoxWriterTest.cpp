@@ -141,8 +141,7 @@ TEST_F(BoxWriter, RefusesWhatABoxCannotHoldBeforeWriting)
          {"B/back\\slash.txt", "C/Sub/same.txt", "C/sub/same.txt", "D/x/Docs", "D/x/DOCS/in.txt",
           "E/docs", "E/Docs/deep/in.txt", "back\\slash/a.txt", "N/a.txt"})
         make(file, file);
-    const QString one = make("dup1/same.txt", "1");
-    const QString two = make("dup2/same.txt", "2");
+    const QString one = make("dup1/same.txt", "1"), two = make("dup2/same.txt", "2");
     const auto folder = [&](const QString &name, const QString &boxName = "b") {
         return [=, this] { engine.CreateBlock(box, boxName, Password, path(name), 0); };
     };

@@ -21,8 +21,7 @@ TEST_F(FolderScan, ListsOwnFilesPatternByPatternBeforeSubfoldersAndPatternsMatch
         {"?.doc", {"b.doc"}},
         {"a+b.*", {"a+b.doc"}},
         {"doc", {}},
-        {"*.*", {"a+b.doc", "a.txt", "b.doc", "c.TXT", "noext", "x.docx"}},
-    };
+        {"*.*", {"a+b.doc", "a.txt", "b.doc", "c.TXT", "noext", "x.docx"}}};
     for (const auto &[pattern, found] : cases)
         EXPECT_EQ(names(engine.GetAllFiles(path("S"), pattern, false)), found) << pattern;
     EXPECT_EQ(names(engine.GetAllFiles(path("S"), "*.txt;*.doc", true)),

@@ -11,16 +11,15 @@ TEST(NativeFile, ReadsAFileOfAnExpectedSizeAndShowsOneThatChangedInAFolderOpened
     TestSupport::writeFile(dir.filePath("empty"), "");
     NativeFile folder;
     ASSERT_TRUE(folder.open(dir.path(), NativeFile::Mode::Folder));
-    // expected size -> what comes back: n + 1 for a file that grew, less for one that shrank
-    const std::pair<const char *, qint64> cases[] = {{"five", 5}, {"five", 4},  {"five", 6},
-                                                     {"five", 0}, {"empty", 0}, {"empty", 3}};
-    const qint64 answers[] = {5, 5, 5, 1, 0, 0};
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const auto &[name, expected] = cases[i];
+    // name, expected size, what comes back: n + 1 for a file that grew, less for one that shrank
+    const std::tuple<const char *, qint64, qint64> cases[] = {{"five", 5, 5},  {"five", 4, 5},
+                                                              {"five", 6, 5},  {"five", 0, 1},
+                                                              {"empty", 0, 0}, {"empty", 3, 0}};
+    for (const auto &[name, expected, answer] : cases) {
         NativeFile file;
         ASSERT_TRUE(file.openIn(folder, QString::fromLatin1(name))) << name;
         QByteArray buffer(expected + 1, '\0');
-        EXPECT_EQ(file.readExpected(buffer.data(), expected), answers[i]) << name << expected;
+        EXPECT_EQ(file.readExpected(buffer.data(), expected), answer) << name << expected;
     }
     NativeFile missing;
     EXPECT_FALSE(missing.openIn(folder, QStringLiteral("none")));

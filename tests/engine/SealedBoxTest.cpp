@@ -7,7 +7,8 @@
 
 namespace {
 
-// Sealed boxes on their own: what only their format promises.
+// Sealed boxes on their own: what only their format promises. Names are long enough that
+// random ciphertext does not hold them by chance.
 class SealedBox : public EngineFixture
 {
 protected:
@@ -16,14 +17,14 @@ protected:
         if (sealed())
             GTEST_SKIP() << "runs once, in the first pass";
         engine.setWriteFormat(BoxFormatId::Sealed);
-        make("Src/a.txt", QByteArray(3 * C + 5, 'a'));
-        make("Src/b.txt", QByteArray(C + 7, 'b'));
-        make("Src/c.txt", "c");
+        make("Sources/a.txt", QByteArray(3 * C + 5, 'a'));
+        make("Sources/b.txt", QByteArray(C + 7, 'b'));
+        make("Sources/c.txt", "c");
     }
 
     QByteArray pack(const QString &name)
     {
-        EXPECT_EQ(engine.CreateBlock(path(name), "Secret Name", Password, path("Src"), 0),
+        EXPECT_EQ(engine.CreateBlock(path(name), "Secret Name", Password, path("Sources"), 0),
                   CCipherBlock::Written);
         return read(name);
     }
@@ -61,8 +62,7 @@ TEST_F(SealedBox, EveryTamperingAndCutIsRefusedWithItsCauseAndNothingIsShredded)
         {"a chunk of another file", with(chunkAt(0, 0), chunk(box, 1, 0))},
         {"a chunk of another box", with(chunkAt(0, 0), chunk(other, 0, 0))},
         {"the clear prefix changed", prefix},
-        {"the header changed", header},
-    };
+        {"the header changed", header}};
     for (qint64 cut = 1; cut <= 4; ++cut) { // at chunk boundaries of a.txt, and inside chunks
         damages.emplace_back("cut at a boundary", box.left(chunkAt(0, cut)));
         damages.emplace_back("cut inside a chunk", box.left(chunkAt(0, cut) - 17));
@@ -115,7 +115,7 @@ TEST_F(SealedBox, TwoBoxesOfOneFolderShareNoCiphertextAndShowNoName)
         blocks.insert(one.mid(at, 64));
     for (qsizetype at = SealedFormat::PrefixBytes; at + 64 <= two.size(); at += 64)
         EXPECT_FALSE(blocks.contains(two.mid(at, 64))) << at;
-    for (const QByteArray name : {"Secret Name", "Src", "a.txt", "c.txt"})
+    for (const QByteArray name : {"Secret Name", "Sources", "a.txt", "c.txt"})
         EXPECT_FALSE(one.contains(name)) << name.constData();
 }
 
@@ -128,14 +128,14 @@ TEST_F(SealedBox, NamesOfAnyKindDeepFoldersAndFileListsComeBackWhole)
     ASSERT_EQ(engine.CreateBlock(path("tree.vlx"), "Tree", Password, path("Tree"), 0),
               CCipherBlock::Written);
     ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "List", Password,
-                                  path("Src/a.txt") + ";" + path("Tree/empty"), 0),
+                                  path("Sources/a.txt") + ";" + path("Tree/empty"), 0),
               CCipherBlock::Written);
     ASSERT_EQ(engine.ExtractBlock(path("tree.vlx"), path("t"), Password), CCipherBlock::Extracted);
     ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("l"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(read("t/" + deep.mid(5).toLower() + "Grüße ✓.txt"), "unicode");
     EXPECT_EQ(tree("t").size(), 3);
     EXPECT_EQ(tree("l"), (QStringList{"a.txt", "empty"}));
-    EXPECT_EQ(read("l/a.txt"), read("Src/a.txt"));
+    EXPECT_EQ(read("l/a.txt"), read("Sources/a.txt"));
 }
 
 // The document's worked layout, written under its fixed salt, is the known-answer box, and the

@@ -72,8 +72,7 @@ const Fault Faults[] = {
     {"sync", FsSync, EIO, FsFail},      {"rename", FsRename, EIO, FsFail},
     {"list", FsList, EIO, FsFail},      {"stat", FsStat, EIO, FsFail},
     {"remove", FsRemove, EIO, FsFail},  {"mkdir", FsMkdir, EACCES, FsFail},
-    {"close", FsClose, EIO, FsFail},    {"dead disk", 1023, EIO, FsFailFromThenOn},
-};
+    {"close", FsClose, EIO, FsFail},    {"dead disk", 1023, EIO, FsFailFromThenOn}};
 // The kinds of call whose failure must be named in the message with the system's words.
 constexpr unsigned NamedOps = FsOpen | FsRead | FsWrite | FsSync | FsList | FsMkdir;
 
@@ -91,8 +90,7 @@ const Scenario Scenarios[] = {
     {"pack over an old box, shredding", true, true, true, 1u << 1 | 1u << 3},
     {"extract into an empty folder", false, false, false},
     {"extract over an older tree", false, true, false},
-    {"extract, shredding the box", false, false, true, 1u << 1},
-};
+    {"extract, shredding the box", false, false, true, 1u << 1}};
 
 class FileSystemFaults : public ::testing::Test
 {

@@ -90,15 +90,13 @@ void checkTargets(const CCipherBlock &engine, const QString &folder)
 {
     const QString inside = folder + '/';
     const BoxRecords records = BoxRecords::of(engine);
-    for (const BoxRecords::Record &record : records.records()) {
+    for (const BoxRecords::Record &record : records.records())
         if (!QDir::cleanPath(inside + record.relativePath).startsWith(inside))
             fail("a record points outside the extraction folder");
-    }
-    for (qsizetype k = 1; k < engine.Directories().size(); ++k) {
+    for (qsizetype k = 1; k < engine.Directories().size(); ++k)
         if (!QDir::cleanPath(inside + QString(engine.Directories().at(k)).replace('\\', '/'))
                  .startsWith(inside))
             fail("a directory entry points outside the extraction folder");
-    }
 }
 
 uint64_t be32(const uint8_t *p)

@@ -18,11 +18,8 @@ startTrayer || { kill "$trayerPid" 2>/dev/null; startTrayer; } || fail "trayer d
 freshHome tray
 startProgram "$program"
 waitFor "xdotool search --name '^Vaulnix' >/dev/null 2>&1" || fail "tray: no window was created"
-if xdotool search --onlyvisible --name '^Vaulnix' >/dev/null 2>&1; then
-    fail "tray: the main window is visible at start"
-fi
-# The icon sits in the tray's first slot at the top left; the menu's last item is
-# "&Remove Vaulnix".
+! xdotool search --onlyvisible --name '^Vaulnix' >/dev/null 2>&1 || fail "tray: the main window is visible at start"
+# The icon sits in the tray's first slot at the top left; the menu's last item: Remove Vaulnix.
 xdotool mousemove 12 12
 waitFor "xdotool click 3 && sleep 0.3 && xdotool search --onlyvisible --class vaulnix >/dev/null 2>&1" ||
     fail "tray: the icon's menu did not open"

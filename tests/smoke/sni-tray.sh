@@ -12,19 +12,18 @@ main="Vaulnix v1.0.0 - tester"
 
 startX
 freshHome sni
+# Starts the host and waits for the icon to come to it (else fails with $1).
 startHost() {
-    "$host" >"$work/host.log" 2>>"$work/host-errors.log" &
-    hostPid=$!
-    pids+=($hostPid)
+    "$host" >"$work/host.log" 2>>"$work/host-errors.log" & hostPid=$!; pids+=($hostPid)
+    waitFor "[ -s '$work/host.log' ]" || fail "$1"
+    item=$(head -n 1 "$work/host.log")
 }
 menuIs() { [ "$("$host" menu "$item" 2>/dev/null)" = "$1" ]; }
 shown() { xdotool search --onlyvisible --name "^$main\$" >/dev/null 2>&1; }
 
 startProgram "$1"
 focusWindow "Vaulnix - New User Profile"
-startHost
-waitFor "[ -s '$work/host.log' ]" || fail "the icon did not come to a host started later"
-item=$(head -n 1 "$work/host.log")
+startHost "the icon did not come to a host started later"
 menuIs "_Login...|-|_Remove Vaulnix" || fail "menu before logging on: $("$host" menu "$item")"
 echo "sni: a host started after the program got the icon"
 
@@ -44,11 +43,8 @@ xdotool key alt+f l
 waitFor "menuIs '_Login...|-|_Remove Vaulnix'" || fail "menu after logging off: $("$host" menu "$item")"
 echo "sni: the menu follows the logoff at once"
 
-kill "$hostPid"
-wait "$hostPid" 2>/dev/null || true
-startHost
-waitFor "[ -s '$work/host.log' ]" || fail "a restarted host did not get the icon"
-item=$(head -n 1 "$work/host.log")
+kill "$hostPid"; wait "$hostPid" 2>/dev/null || true
+startHost "a restarted host did not get the icon"
 "$host" click "$item" "_Remove Vaulnix"
 ended "$program" "Remove Vaulnix"
 echo "sni: a restarted host got the icon back, and its menu ends the program"

@@ -20,9 +20,7 @@ fi
 export WAYLAND_DISPLAY=vaulnix-test QT_QPA_PLATFORM=wayland
 
 # The protocol log shows each window the program maps: its title, then its first buffer.
-WAYLAND_DEBUG=client "$1" >"$work/program.log" 2>&1 &
-program=$!
-pids+=($program)
+WAYLAND_DEBUG=client startProgram "$1"
 mapped() { grep -q "xdg_toplevel@[0-9]*\.set_title(\"$1\")" "$work/program.log" &&
     grep -q 'xdg_surface@[0-9]*\.ack_configure' "$work/program.log" &&
     grep -q 'wl_surface@[0-9]*\.attach(wl_buffer' "$work/program.log"; }

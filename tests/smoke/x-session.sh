@@ -22,10 +22,7 @@ fail() {
 # Polls a shell condition for up to 15 s.
 waitFor() {
     local i
-    for i in $(seq 1 150); do
-        if eval "$1"; then return 0; fi
-        sleep 0.1
-    done
+    for i in $(seq 1 150); do eval "$1" && return 0; sleep 0.1; done
     return 1
 }
 
@@ -91,9 +88,7 @@ logOn() { focusWindow "Vaulnix - User Profiles"; typeText "$2"; xdotool key Retu
 # Creates the first profile through the new-profile and settings windows (keys $3 in the latter).
 createFirstProfile() {
     focusWindow "Vaulnix - New User Profile"
-    typeText "$1"; xdotool key Return
-    typeText "$2"; xdotool key Return
-    typeText "$2"; xdotool key Return
+    for text in "$1" "$2" "$2"; do typeText "$text"; xdotool key Return; done
     focusWindow "Settings"
     xdotool key ${3:-} Return
     focusWindow "Vaulnix v1.0.0 - $1"
