@@ -344,6 +344,7 @@ srun() {
   t0=$(date +%s%N)
   "$@" >/dev/null 2>"$out/err" || { echo "failed: $*" >&2; cat "$out/err" >&2; exit 1; }
   t1=$(date +%s%N)
+  mkdir -p "$(dirname "$sres/$label")"
   echo "$(((t1 - t0) / 1000))" >>"$sres/$label"
 }
 sync_ms() { # the milliseconds COMMAND spends in the calls named by $1
