@@ -15,7 +15,8 @@ freshHome sni
 # Starts the host and waits for the icon to come to it (else fails with $1).
 startHost() {
     "$host" >"$work/host.log" 2>>"$work/host-errors.log" & hostPid=$!; pids+=($hostPid)
-    waitFor "[ -s '$work/host.log' ]" || fail "$1"
+    # A whole line, with its line end, not one caught half written.
+    waitFor "[ -s '$work/host.log' ] && [ -z \"\$(tail -c 1 '$work/host.log')\" ]" || fail "$1"
     item=$(head -n 1 "$work/host.log")
 }
 menuIs() { [ "$("$host" menu "$item" 2>/dev/null)" = "$1" ]; }
