@@ -368,7 +368,7 @@ for ((r = 0; r < shred_reps; r++)); do
 done
 sseconds() { fastest <"$sres/$1" | awk '{printf "%.3f", $1 / 1e6}'; }
 {
-  echo "### Shredding, on $(stat -f -c %T "$shred_work") (fastest of $shred_reps rounds)"
+  echo "### Shredding, on $(df --output=fstype "$shred_work" | tail -n 1) (fastest of $shred_reps rounds)"
   echo
   echo "| corpus | step | without --shred s | with --shred s | the syncs before shredding ms |"
   echo "|---|---|---|---|---|"
