@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace {
 
 QMessageBox::StandardButtons standardButtons(Prompt::Buttons buttons)
@@ -42,45 +44,29 @@ QMessageBox::Icon boxIcon(Prompt::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// The answers and the buttons that give them; Ok stands for anything else.
+constexpr std::pair<Prompt::Answer, QMessageBox::StandardButton> AnswerButtons[] = {
+    {Prompt::Cancel, QMessageBox::Cancel}, {Prompt::Abort, QMessageBox::Abort},
+    {Prompt::Retry, QMessageBox::Retry},   {Prompt::Ignore, QMessageBox::Ignore},
+    {Prompt::Yes, QMessageBox::Yes},       {Prompt::No, QMessageBox::No},
+};
+
 QMessageBox::StandardButton buttonOf(Prompt::Answer answer)
 {
-    switch (answer) {
-    case Prompt::Cancel:
-        return QMessageBox::Cancel;
-    case Prompt::Abort:
-        return QMessageBox::Abort;
-    case Prompt::Retry:
-        return QMessageBox::Retry;
-    case Prompt::Ignore:
-        return QMessageBox::Ignore;
-    case Prompt::Yes:
-        return QMessageBox::Yes;
-    case Prompt::No:
-        return QMessageBox::No;
-    case Prompt::Ok:
-        break;
+    for (const auto &[a, button] : AnswerButtons) {
+        if (a == answer)
+            return button;
     }
     return QMessageBox::Ok;
 }
 
 Prompt::Answer answerOf(int button)
 {
-    switch (button) {
-    case QMessageBox::Cancel:
-        return Prompt::Cancel;
-    case QMessageBox::Abort:
-        return Prompt::Abort;
-    case QMessageBox::Retry:
-        return Prompt::Retry;
-    case QMessageBox::Ignore:
-        return Prompt::Ignore;
-    case QMessageBox::Yes:
-        return Prompt::Yes;
-    case QMessageBox::No:
-        return Prompt::No;
-    default:
-        return Prompt::Ok;
+    for (const auto &[answer, b] : AnswerButtons) {
+        if (b == button)
+            return answer;
     }
+    return Prompt::Ok;
 }
 
 // Filters arrive as "Description|pattern" pairs; Qt wants "Description (pattern)".
