@@ -28,7 +28,7 @@ FilePrefetcher::Item FilePrefetcher::take()
     Item item = std::move(queue.front());
     queue.pop_front();
     queuedBytes -= item.data.size();
-    const bool wake = readerWaiting && queuedBytes < MaxQueuedBytes;
+    const bool wake = readerWaiting && queuedBytes <= ResumeBytes;
     guard.unlock();
     if (wake)
         changed.notify_all();
@@ -46,7 +46,7 @@ void FilePrefetcher::run()
             std::unique_lock guard(lock);
             if (!cancelled && queuedBytes >= MaxQueuedBytes) {
                 readerWaiting = true;
-                changed.wait(guard, [this] { return cancelled || queuedBytes < MaxQueuedBytes; });
+                changed.wait(guard, [this] { return cancelled || queuedBytes <= ResumeBytes; });
                 readerWaiting = false;
             }
             if (cancelled)

@@ -17,6 +17,9 @@ class FilePrefetcher
 {
 public:
     static constexpr qint64 MaxQueuedBytes = 4 * 1048576;
+    // A full queue is filled again only once it has drained to this, so that the threads do not
+    // wake each other for every file.
+    static constexpr qint64 ResumeBytes = MaxQueuedBytes / 2;
     static constexpr std::size_t WakeBatch = 32;
 
     struct Item

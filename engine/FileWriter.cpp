@@ -29,7 +29,7 @@ void FileWriter::add(QString target, QByteArray data)
     if (queuedBytes >= MaxQueuedBytes && failure.isEmpty()) {
         adderWaiting = true;
         changed.notify_all();
-        changed.wait(guard, [this] { return queuedBytes < MaxQueuedBytes || !failure.isEmpty(); });
+        changed.wait(guard, [this] { return queuedBytes <= ResumeBytes || !failure.isEmpty(); });
         adderWaiting = false;
     }
     throwFailure();
@@ -87,7 +87,8 @@ void FileWriter::run()
             busy = false;
             if (failure.isEmpty())
                 failure = error;
-            wake = adderWaiting;
+            wake =
+                adderWaiting && (queuedBytes <= ResumeBytes || queue.empty() || !failure.isEmpty());
         }
         if (wake)
             changed.notify_all();

@@ -16,6 +16,9 @@ class FileWriter
 {
 public:
     static constexpr qint64 MaxQueuedBytes = 4 * 1048576;
+    // A full queue takes files again only once it has drained to this, so that the threads do
+    // not wake each other for every file.
+    static constexpr qint64 ResumeBytes = MaxQueuedBytes / 2;
     static constexpr std::size_t WakeBatch = 32;
 
     FileWriter();
