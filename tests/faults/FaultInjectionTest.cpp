@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -27,21 +26,6 @@ namespace {
 
 using Tree = std::map<QString, QByteArray>; // relative path -> content
 const QByteArray Password = "fault-pw";
-
-// The preloaded library's functions, found at run time: this binary does not link it.
-struct FsFaultControl
-{
-    template<typename Fn> static Fn find(const char *name)
-    {
-        return reinterpret_cast<Fn>(dlsym(RTLD_DEFAULT, name));
-    }
-    bool loaded() const { return arm && disarm && count && fired; }
-
-    decltype(&vaulnix_fsfault_arm) arm = find<decltype(arm)>("vaulnix_fsfault_arm");
-    decltype(&vaulnix_fsfault_disarm) disarm = find<decltype(disarm)>("vaulnix_fsfault_disarm");
-    decltype(&vaulnix_fsfault_count) count = find<decltype(count)>("vaulnix_fsfault_count");
-    decltype(&vaulnix_fsfault_fired) fired = find<decltype(fired)>("vaulnix_fsfault_fired");
-};
 
 Tree sources(bool older = false)
 {
@@ -113,7 +97,6 @@ class FileSystemFaults : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(fault.loaded()) << "run with LD_PRELOAD of the fault library";
         // Boxes are made the same way every time: a box of the same folder is the same bytes.
         for (const bool older : {false, true}) {
             const QString scratch = tmp.filePath(older ? "old" : "new");
@@ -125,8 +108,7 @@ protected:
     }
     void TearDown() override
     {
-        if (fault.loaded())
-            fault.disarm();
+        vaulnix_fsfault_disarm();
         Global::StopRequested = 0;
     }
 
@@ -196,7 +178,6 @@ protected:
         return s.pack ? found(ws() + "/src") == sources() : readFile(ws() + "/box.vlx") == newBox;
     }
 
-    FsFaultControl fault;
     QTemporaryDir tmp;
     CCipherBlock engine;
     std::unique_ptr<FakeConsole> console;
@@ -213,18 +194,18 @@ TEST_F(FileSystemFaults, EveryFailedCallLeavesTheOldStateOrTheNewAndSaysWhy)
         for (const Fault &f : Faults) {
             SCOPED_TRACE(std::string(s.name) + ", " + f.name);
             prepare(s);
-            fault.arm(prefix.constData(), f.ops, 0, f.error, f.action);
+            vaulnix_fsfault_arm(prefix.constData(), f.ops, 0, f.error, f.action);
             ASSERT_EQ(run(s), 0) << console->errors.str();
-            const long calls = fault.count();
-            fault.disarm();
+            const long calls = vaulnix_fsfault_count();
+            vaulnix_fsfault_disarm();
             // Worker threads may order their calls differently from run to run: a few more.
             for (long at = 1; at <= calls + 2; ++at) {
                 SCOPED_TRACE("call " + std::to_string(at) + " of " + std::to_string(calls));
                 prepare(s);
-                fault.arm(prefix.constData(), f.ops, at, f.error, f.action);
+                vaulnix_fsfault_arm(prefix.constData(), f.ops, at, f.error, f.action);
                 const int status = run(s);
-                const bool fired = fault.fired();
-                fault.disarm();
+                const bool fired = vaulnix_fsfault_fired();
+                vaulnix_fsfault_disarm();
                 points += fired, injected[&f - Faults] += fired;
                 // Success after a fault is right only where the job got round it (a read tried
                 // again, another way to make a file): then the new state must be whole.
@@ -262,16 +243,16 @@ TEST_F(FileSystemFaults, AFailedProfileSaveKeepsTheSavedProfile)
     const QByteArray prefix = QFile::encodeName(ws());
     int points = 0;
     for (const Fault &f : Faults) {
-        fault.arm(prefix.constData(), f.ops, 0, f.error, f.action);
+        vaulnix_fsfault_arm(prefix.constData(), f.ops, 0, f.error, f.action);
         UserManagement::SaveProfile();
-        const long calls = fault.count();
-        fault.disarm();
+        const long calls = vaulnix_fsfault_count();
+        vaulnix_fsfault_disarm();
         for (long at = 1; at <= calls; ++at) {
             writeFile(profile, saved);
-            fault.arm(prefix.constData(), f.ops, at, f.error, f.action);
+            vaulnix_fsfault_arm(prefix.constData(), f.ops, at, f.error, f.action);
             const bool ok = UserManagement::SaveProfile();
-            points += fault.fired();
-            fault.disarm();
+            points += vaulnix_fsfault_fired();
+            vaulnix_fsfault_disarm();
             if (readFile(profile) == saved)
                 continue;
             EXPECT_TRUE(ok) << f.name << " call " << at; // then the new profile, whole
