@@ -7,7 +7,6 @@
 #include "cipher/SealedKeys.h"
 #include "cli/BoxListing.h"
 #include "core/Global.h"
-#include "core/Prompt.h"
 #include "core/VaulnixError.h"
 #include "engine/CCipherBlock.h"
 #include "engine/SealedFormat.h"
@@ -26,12 +25,6 @@ extern "C" size_t LLVMFuzzerMutate(uint8_t *data, size_t size, size_t maxSize);
 namespace {
 
 const QString Password = QStringLiteral("vaulnix-test-vector");
-
-class SilentPrompt : public Prompt
-{
-public:
-    Answer message(const QString &, Buttons, Icon, const QString &) override { return Ok; }
-};
 
 [[noreturn]] void fail(const QString &why)
 {
@@ -198,8 +191,6 @@ bool mutateSealedHeader(uint8_t *data, size_t &size, size_t maxSize)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static SilentPrompt prompt;
-    Prompt::install(&prompt);
     workspace();
     return 0;
 }
