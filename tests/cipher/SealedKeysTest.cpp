@@ -39,9 +39,6 @@ TEST(SealedKeys, DeriveAsLibsodiumDoesDirectly)
         EXPECT_EQ(hex(file.data()), hex(sub)) << i;
     }
     EXPECT_FALSE(keys.fileKey(0, file)) << "id 0 is the header's";
-    SealedKeys other; // another cost, another key
-    ASSERT_EQ(other.derive(password, Salt, 2, 8192), SealedKeys::Result::Derived);
-    EXPECT_FALSE(other.boxKey() == keys.boxKey());
 }
 
 TEST(SealedKeys, ParametersOutOfBoundsAreRefusedBeforeAnyDerivation)
@@ -88,6 +85,4 @@ TEST(SealedKeys, TheFormatDocumentsVectorsMatchThisBuild)
     aead.sealChunk(1, false, reinterpret_cast<char *>(plain), 100,
                    reinterpret_cast<char *>(sealed));
     EXPECT_EQ(hex(sealed, 116), documented("chunk-1"));
-    EXPECT_TRUE(
-        TestSupport::readFile(VAULNIX_DOCS_DIR "/box-format-2.md").contains("## Worked layout"));
 }

@@ -52,7 +52,8 @@ TEST(CliArguments, ParsesTheSynopsisAndRefusesTheRest)
         "extract b.vlx out --only 1 --shred|extract b.vlx out --shred --only 2|"
         "extract b.vlx out --only|extract b.vlx out --only 0|extract b.vlx out --only 1,,2|"
         "extract b.vlx out --only +1|extract b.vlx out --only 99999999999|"
-        "extract b.vlx out --only 1 --only 2|list b.vlx --quiet|list b.vlx --password-file ''");
+        "extract b.vlx out --only 1 --only 2|list b.vlx --quiet|list b.vlx --password-file ''|"
+        "create b.vlx dir --sealed --format 1");
     for (const QString &line : refused.split('|'))
         EXPECT_EQ(parsed(line), "usage") << line.toStdString();
 }

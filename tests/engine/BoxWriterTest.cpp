@@ -1,9 +1,6 @@
 #include "EngineFixture.h"
 
 #include <QFile>
-#include <csignal>
-#include <cstdio>
-#include <gmock/gmock.h>
 #include <sys/stat.h>
 
 using BoxWriter = EngineFixture;
@@ -180,23 +177,4 @@ TEST_F(BoxWriter, RefusesWhatABoxCannotHoldBeforeWriting)
     ASSERT_TRUE(second.open(QIODevice::WriteOnly) && second.resize(qint64(1) << 30));
     refusal(folder("H"));
     EXPECT_EQ(read("old.vlx"), "old");
-}
-
-TEST_F(BoxWriter, AFullDiskIsReportedWithItsCause)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    make("Big/big.bin", QByteArray(4 * CCipherBlock::ChunkBytes, 'b'));
-    // In a child process, under a file size limit, as a nearly full disk would stop it.
-    const auto pack = [this] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        TestSupport::capFileSize(2 * CCipherBlock::ChunkBytes);
-        std::fputs(qPrintable(refusal([&] {
-                       engine.CreateBlock(path("b.vlx"), "Big", Password, path("Big"), 0);
-                   })),
-                   stderr);
-        std::_Exit(0);
-    };
-    EXPECT_EXIT(pack(), ::testing::ExitedWithCode(0),
-                ::testing::AllOf(::testing::HasSubstr("/b.vlx: File too large"),
-                                 ::testing::Not(::testing::HasSubstr("Unknown error"))));
 }

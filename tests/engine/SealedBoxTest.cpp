@@ -1,7 +1,6 @@
 #include "EngineFixture.h"
 #include "engine/SealedFormat.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QtEndian>
 
@@ -96,8 +95,6 @@ TEST_F(SealedBox, AWrongPasswordIsFormat1sAnswerAndAbsurdParametersAreRefusedBef
 {
     const QByteArray box = pack("box.vlx");
     EXPECT_EQ(engine.ViewBlock(path("box.vlx"), "wrong"), CCipherBlock::BadHeader);
-    EXPECT_EQ(engine.ExtractBlock(path("box.vlx"), path("out"), "wrong"),
-              CCipherBlock::ExtractBadHeader);
     // Deriving under these would throw for want of memory, or run for hours.
     for (const auto &[at, value] : {std::pair{16, 0xffffffffu}, {16, 1048577u}, {12, 11u}}) {
         QByteArray crafted = box;
@@ -119,7 +116,7 @@ TEST_F(SealedBox, TwoBoxesOfOneFolderShareNoCiphertextAndShowNoName)
         EXPECT_FALSE(one.contains(name)) << name.constData();
 }
 
-TEST_F(SealedBox, NamesOfAnyKindDeepFoldersAndFileListsComeBackWhole)
+TEST_F(SealedBox, NamesOfAnyKindAndDeepFoldersComeBackWhole)
 {
     const QString deep = "Tree/" + QString("Ünïcode ✓/").repeated(12);
     make(deep + "Grüße ✓.txt", "unicode");
@@ -127,15 +124,9 @@ TEST_F(SealedBox, NamesOfAnyKindDeepFoldersAndFileListsComeBackWhole)
     make("Tree/Sub/empty too", "");
     ASSERT_EQ(engine.CreateBlock(path("tree.vlx"), "Tree", Password, path("Tree"), 0),
               CCipherBlock::Written);
-    ASSERT_EQ(engine.CreateSimple(path("list.vlx"), "List", Password,
-                                  path("Sources/a.txt") + ";" + path("Tree/empty"), 0),
-              CCipherBlock::Written);
     ASSERT_EQ(engine.ExtractBlock(path("tree.vlx"), path("t"), Password), CCipherBlock::Extracted);
-    ASSERT_EQ(engine.ExtractBlock(path("list.vlx"), path("l"), Password), CCipherBlock::Extracted);
     EXPECT_EQ(read("t/" + deep.mid(5).toLower() + "Grüße ✓.txt"), "unicode");
     EXPECT_EQ(tree("t").size(), 3);
-    EXPECT_EQ(tree("l"), (QStringList{"a.txt", "empty"}));
-    EXPECT_EQ(read("l/a.txt"), read("Sources/a.txt"));
 }
 
 // The document's worked layout, written under its fixed salt, is the known-answer box, and the
@@ -173,12 +164,8 @@ TEST(SealedVectors, TheWorkedLayoutAndTheKnownAnswerBoxesAgreeWithTheBuild)
         build("list", {}, {{0, "one.txt", "one"}, {0, "zero.bin", ""}, {0, "two.txt", "two"}});
     EXPECT_EQ(worked, TestSupport::readFile(TestSupport::vectorPath("sealed-worked-layout.vlx")));
     EXPECT_EQ(list, TestSupport::readFile(TestSupport::vectorPath("sealed-file-list.vlx")));
-    const QString doc =
-        QString::fromUtf8(TestSupport::readFile(VAULNIX_DOCS_DIR "/box-format-2.md"));
-    QString hex = QRegularExpression("<!-- vector:worked-layout -->\\s*```\\s*([0-9a-f\\s]+)```")
-                      .match(doc)
-                      .captured(1);
-    EXPECT_EQ(QByteArray::fromHex(hex.remove(QRegularExpression("\\s")).toLatin1()), worked);
+    EXPECT_EQ(QByteArray::fromHex(TestSupport::documented("box-format-2.md", "worked-layout")),
+              worked);
 
     CCipherBlock engine;
     QStringList differences;

@@ -1,15 +1,9 @@
 #!/usr/bin/env bash
-# Builds the box fuzz target with clang and sanitizers in a build folder of its own, runs it
-# for a bounded time and checks that it wrote nothing outside its extraction folders.
-#
-#   tests/fuzz/run-fuzz.sh [SECONDS]        default 60
-#
-# VAULNIX_FUZZ_BUILD_DIR  build folder (default: build-fuzz at the top of the work tree)
-# VAULNIX_FUZZ_JOBS       build jobs (default 1)
-# VAULNIX_FUZZ_CORPUS     keep the grown corpus in this folder across runs (default: thrown away)
-#
-# Exit status: 0 nothing found; 1 a finding, its input saved under tests/fuzz/artifacts/;
-# 2 usage or build error; 77 no clang or libFuzzer on this machine.
+# tests/fuzz/run-fuzz.sh [SECONDS, default 60]: builds the box fuzz target with clang and
+# sanitizers in a build folder of its own (VAULNIX_FUZZ_BUILD_DIR, default build-fuzz; jobs
+# VAULNIX_FUZZ_JOBS, default 1), runs it, and checks that it wrote nothing outside its extraction
+# folders. VAULNIX_FUZZ_CORPUS keeps the grown corpus across runs. Exit status: 0 nothing found;
+# 1 a finding, saved under tests/fuzz/artifacts/; 2 usage or build error; 77 no libFuzzer here.
 set -euo pipefail
 
 seconds=${1:-60}
