@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real desktop program under Xvfb beside a tray host: it starts hidden with its icon in
-# the tray, and the icon's menu ends it with its settings written (desktop-flow runs without a
-# tray). Usage: desktop-smoke.sh PATH/TO/vaulnix
+# the tray, and the icon's menu ends it with its settings written (desktop-keyboard runs without
+# a tray). Usage: desktop-smoke.sh PATH/TO/vaulnix
 set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
 program=$(readlink -f "$1")
