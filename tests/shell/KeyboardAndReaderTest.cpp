@@ -21,7 +21,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -54,14 +54,6 @@ protected:
         EXPECT_EQ(main->windowTitle(), Global::VersionTitle());
         EXPECT_EQ(main->lvMain->rowCount(), 0);
         EXPECT_FALSE(main->lblStatus->text().contains("anna")) << "her folder's name";
-    }
-    static QStringList names(QObject *object)
-    {
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(object);
-        QStringList list;
-        for (int i = 0; iface && i < iface->childCount(); ++i)
-            list << iface->child(i)->text(QAccessible::Name);
-        return list;
     }
     static QString nameOf(QObject *object)
     {
@@ -130,9 +122,7 @@ TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboard)
     for (const auto &[key, modifiers] :
          {std::pair(Qt::Key_Menu, Qt::NoModifier), std::pair(Qt::Key_F10, Qt::ShiftModifier)}) {
         QTest::keyClick(main->lvMain, key, modifiers);
-        EXPECT_TRUE(main->mnuPopupListView->isVisible());
-        EXPECT_EQ(names(main->mnuPopupListView), (QStringList{"Extract", "", "Remove", "Shred"}))
-            << "hidden items are not announced";
+        EXPECT_TRUE(main->mnuPopupListView->isVisible()); // what it offers: the box contents test
         main->mnuPopupListView->hide();
     }
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_F2}) {
@@ -141,11 +131,6 @@ TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboard)
         QTest::keyClick(main->lvMain, key);
         EXPECT_EQ(edits, 1);
     }
-    const QList<QAction *> menus = main->menuBar()->actions();
-    EXPECT_EQ(names(menus[2]->menu()), (QStringList{"Run", "", "Startup Actions",
-                                                    "Shutdown Actions", "", "Clear All Actions"}));
-    EXPECT_EQ(main->mnuActionsItem[2]->text() + main->mnuActionsItem[3]->text(),
-              "S&tartup ActionsShut&down Actions");
 }
 
 TEST_F(NoTray, ScreenReadersHearWhatEachControlIs)
