@@ -9,9 +9,7 @@
 #include "profiles/UserManagement.h"
 #include "profiles/frmNewUser.h"
 #include "profiles/frmPassword.h"
-#include "shell/HTMLLink.h"
 #include "shell/WidgetPrompt.h"
-#include "shell/frmAbout.h"
 #include "shell/frmSettings.h"
 
 #include <QAccessible>
@@ -25,7 +23,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QUrl>
 
 #include <unistd.h>
 
@@ -147,23 +144,6 @@ TEST_F(NoTray, ScreenReadersHearWhatEachControlIs)
     EXPECT_EQ(heard, (QStringList{"Actions", "Choose the box file", "Choose the folder to box",
                                   "Choose the extraction folder", "Choose the default folder",
                                   "User Name"}));
-
-    QStringList opened;
-    HTMLLink::SetOpener([&opened](const QUrl &url) { opened << url.toString(); });
-    frmAbout about;
-    about.show();
-    QAccessibleInterface *web = QAccessible::queryAccessibleInterface(about.lblQuorvane);
-    EXPECT_EQ(web->role(), QAccessible::Link);
-    EXPECT_EQ(web->text(QAccessible::Name), frmAbout::SiteName);
-    ASSERT_TRUE(web->actionInterface());
-    web->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(about.lblMailTo->focusPolicy() & Qt::TabFocus);
-    QTest::keyClick(about.lblMailTo, Qt::Key_Return);
-    QTest::keyClick(about.lblQuorvane, Qt::Key_Space);
-    EXPECT_EQ(opened, (QStringList{frmAbout::WebAddress, "mailto:" + frmAbout::MailAddress,
-                                   frmAbout::WebAddress}));
-    EXPECT_TRUE(about.isVisible()) << "Enter on a link opens it, not the OK button";
-    HTMLLink::SetOpener({});
 }
 
 TEST(ActionList, LastRanIsNotCutShortWhileTheHeaderHasRoom)
