@@ -6,12 +6,6 @@
 set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
 
-startX
-startWindowManager
-freshHome keys
-copyProgram "$1" Papers
-echo "first letter" >"$work/Papers/letter.txt"
-data="$XDG_DATA_HOME/Vaulnix/Vaulnix"
 main="Vaulnix v1.0.0 - tester"
 
 gone() { waitFor "! xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1" || fail "\"$1\" stayed open"; }
@@ -25,16 +19,13 @@ closesWith() {
     gone "$title"
     focusWindow "${back:-$main}"
 }
-newBox() {
-    xdotool key alt+f n
-    focusWindow "Select Folder to Box"
-    typeText "$work/Papers"; xdotool key Return
-    closesWith "$1" "Create Box"
-}
 
-startProgram
-createFirstProfile tester s3cret
-newBox "Return Return Return" # Enter walks name, box file and folder, and confirms there
+startWithPapers keys "$1"
+data="$XDG_DATA_HOME/Vaulnix/Vaulnix"
+xdotool key alt+f n
+focusWindow "Select Folder to Box"
+typeText "$work/Papers"; xdotool key Return
+closesWith "Return Return Return" "Create Box" # Enter walks name, box file and folder, and confirms
 xdotool key alt+a r
 waitFor "[ -s '$data/Papers.vlx' ]" || fail "Actions > Run wrote no box"
 echo "keyboard: first profile, File > New Box confirmed, Actions > Run"

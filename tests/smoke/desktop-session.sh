@@ -6,17 +6,10 @@
 set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
 
-startX
-startWindowManager
-freshHome session
-copyProgram "$1" Papers
-echo "first letter" >"$work/Papers/letter.txt"
-
 terminate() { kill -TERM "$program"; ended "$program" SIGTERM; }
 clientSize() { xdotool getwindowgeometry "$windowId" | sed -n 's/^ *Geometry: //p'; }
 
-startProgram
-createFirstProfile tester s3cret
+startWithPapers session "$1"
 newBoxAction "$work/Papers"
 focusWindow "Vaulnix v1.0.0 - tester"
 xdotool windowsize --sync "$windowId" 640 420 2>/dev/null || true

@@ -94,6 +94,14 @@ createFirstProfile() {
     focusWindow "Vaulnix v1.0.0 - $1"
 }
 
+# Xvfb and openbox, a fresh home named $1, a private copy of the program $2 beside a folder Papers
+# with one letter, started with a first profile "tester".
+startWithPapers() {
+    startX; startWindowManager; freshHome "$1"; copyProgram "$2" Papers
+    echo "first letter" >"$work/Papers/letter.txt"
+    startProgram; createFirstProfile tester s3cret
+}
+
 # File > New Box on a folder, confirming the proposals of the create-box window.
 newBoxAction() {
     xdotool key ctrl+n
