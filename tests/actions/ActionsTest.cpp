@@ -65,7 +65,6 @@ TEST_F(ActionsTest, EveryActionHasItsRowWithTheTextForms)
               (QStringList{"Create", "No", "unchecked", "?", "No"}));
     EXPECT_EQ(Actions::ActionFromText("create"), 0) << "row texts compare exactly";
     EXPECT_EQ(Actions::ShredFromText("yes"), 0);
-    EXPECT_TRUE(Actions::IsFileList("/a/x.txt;"));
 }
 
 TEST_F(ActionsTest, RemovalShiftsPositionsButKeepsIdsAndRowsOneToOne)

@@ -34,7 +34,7 @@ protected:
     {
         ASSERT_TRUE(start());
         logOn(QStringLiteral("anna"), Password);
-        content.resize(5 * CCipherBlock::ChunkBytes + 123);
+        QByteArray content(5 * CCipherBlock::ChunkBytes + 123, '\0');
         for (qsizetype i = 0; i < content.size(); ++i)
             content[i] = char((i * 131) >> 3);
         TestSupport::writeFile(source("big.bin"), content);
@@ -74,7 +74,6 @@ protected:
         return kind();
     }
 
-    QByteArray content;
     QString reference;
 };
 
@@ -119,28 +118,22 @@ const Disturbance Disturbances[] = {
 TEST_F(RunSafety, CommandsThatWouldDisturbARunAreRefused)
 {
     prompt.answers = {Prompt::Yes};
-    // Each command is given inside the step, and each refusal says why in the status line.
-    const auto giveEach = [this] {
+    // Each command is given inside the step, and each refusal says why in the status line. One
+    // step is enough: the run is busy from its start to its end, whatever its steps' kinds.
+    runDisturbed([this] {
         for (const Disturbance &disturbance : Disturbances) {
             main->lblStatus->clear();
             disturbance.give(*main);
             EXPECT_TRUE(status().endsWith(Busy))
                 << disturbance.name << ": " << status().toStdString();
         }
-    };
-    runDisturbed(giveEach);
+    });
     EXPECT_EQ(TestSupport::readFile(box()), TestSupport::readFile(reference));
     EXPECT_TRUE(status().contains("Created in ")) << status().toStdString();
     ASSERT_EQ(main->lvMain->rowCount(), 1);
     EXPECT_EQ(std::tuple(kind(), Global::CurrentUserName), std::tuple(QString("Extract"), "anna"));
     EXPECT_TRUE(QFileInfo::exists(source("big.bin"))) << "nothing shredded";
-
-    QDir(work()).removeRecursively();
-    runDisturbed(giveEach);
-    EXPECT_EQ(TestSupport::readFile(source("big.bin")), content);
-    EXPECT_TRUE(status().contains("Extracted in ")) << status().toStdString();
-    EXPECT_TRUE(QFileInfo::exists(box())) << "the box is not shredded";
-    EXPECT_EQ(savedKind(), "Create") << "the run's result is on disk";
+    EXPECT_EQ(savedKind(), "Extract") << "the run's result is on disk";
     EXPECT_TRUE(prompt.messages.filter("could not").isEmpty())
         << prompt.messages.join('\n').toStdString();
 }
