@@ -3,7 +3,6 @@
 
 #include "actions/ActionListEvents.h"
 #include "actions/ActionListView.h"
-#include "actions/ActionRunner.h"
 #include "actions/Actions.h"
 #include "actions/BoxFlows.h"
 #include "actions/frmBlock.h"

@@ -111,7 +111,7 @@ TEST_F(NoTray, DeleteProfileAsksWithNoAsDefaultAndLeavesNothingOfHersAndOnlySpac
               Prompt::No);
 }
 
-TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboard)
+TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboardAndScreenReadersHearEachControl)
 {
     main->show();
     for (const auto &[key, modifiers] :
@@ -126,10 +126,7 @@ TEST_F(NoTray, TheRowPopupAndTheEditOpenFromTheKeyboard)
         QTest::keyClick(main->lvMain, key);
         EXPECT_EQ(edits, 1);
     }
-}
 
-TEST_F(NoTray, ScreenReadersHearWhatEachControlIs)
-{
     // The list, a "..." button and the login's user list; the other buttons are named alike.
     frmCreateBox create;
     frmPassword login(*main);

@@ -102,15 +102,6 @@ startWithPapers() {
     startProgram; createFirstProfile tester s3cret
 }
 
-# File > New Box on a folder, confirming the proposals of the create-box window.
-newBoxAction() {
-    xdotool key ctrl+n
-    focusWindow "Select Folder to Box"
-    typeText "$1"; xdotool key Return
-    focusWindow "Create Box"
-    xdotool key Tab Tab Tab Tab Tab Tab space
-}
-
 # Ends the program through File > Exit and checks a clean exit with the settings written.
 exitProgram() {
     xdotool key alt+f x
