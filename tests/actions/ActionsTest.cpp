@@ -67,7 +67,7 @@ TEST_F(ActionsTest, EveryActionHasItsRowWithTheTextForms)
     EXPECT_EQ(Actions::ShredFromText("yes"), 0);
 }
 
-TEST_F(ActionsTest, RemovalShiftsPositionsButKeepsIdsAndRowsOneToOne)
+TEST_F(ActionsTest, RemovalShiftsPositionsButKeepsIdsAndRowsOneToOneAndIdsNeverRunOver)
 {
     for (int i = 0; i < 4; ++i)
         add(1);
@@ -86,10 +86,8 @@ TEST_F(ActionsTest, RemovalShiftsPositionsButKeepsIdsAndRowsOneToOne)
     Actions::RemoveAllActions();
     EXPECT_EQ(UserActions.Count(), 0);
     EXPECT_TRUE(list.rows.isEmpty());
-}
 
-TEST_F(ActionsTest, RunningOutOfIdsIsAnErrorThatAddsNothing)
-{
+    // Running out of IDs is an error that adds nothing.
     Actions::NextActionID = std::numeric_limits<qint32>::max() - 1;
     add(1);
     EXPECT_THROW(add(1), VaulnixError);

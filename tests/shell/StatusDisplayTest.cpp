@@ -26,7 +26,7 @@ protected:
 
 } // namespace
 
-TEST_F(StatusLine, StampsTheTimeOnTheTwelveHourClockAndShowsBusyOrIdle)
+TEST_F(StatusLine, StampsTheTimeShowsBusyOrIdleAndTheEnginesProgress)
 {
     for (const auto &[time, stamp] : {std::pair{QTime(9, 41), " 09:41 AM: x"},
                                       {QTime(22, 5), " 10:05 PM: x"},
@@ -41,12 +41,10 @@ TEST_F(StatusLine, StampsTheTimeOnTheTwelveHourClockAndShowsBusyOrIdle)
         EXPECT_EQ(busy(), text);
         EXPECT_EQ(main->pic->picture().toImage() == display().picture(1).toImage(), icon == 1);
     }
-}
 
-// Counts with digit grouping, each percentage written once (0% every time), shredding as a share
-// of files, the previous cipher percentage, numeric names skipped, names cut to the label's width.
-TEST_F(StatusLine, EngineEventsShowTheirProgress)
-{
+    // The engine's events: counts with digit grouping, each percentage written once (0% every
+    // time), shredding as a share of files, the previous cipher percentage, numeric names
+    // skipped, names cut to the label's width.
     display().AddingToBlock();
     EXPECT_EQ(busy(), "SCAN");
     main->lblBusy->setText("x");
