@@ -8,6 +8,7 @@
 
 #include <QDir>
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_UNIX
@@ -96,9 +97,7 @@ protected:
 // key of its own, so a profile's keystream deciphers nothing of a box under the same password.
 TEST(ProfileFormatDocument, VectorsMatchThisBuild)
 {
-    const auto documented = [](const char *name) {
-        return TestSupport::documented("profile-format.md", name);
-    };
+    const auto documented = std::bind_front(TestSupport::documented, "profile-format.md");
     const QByteArray key = TestSupport::argon2idKey("secret", "vaulnix-qvtext01");
     EXPECT_EQ(key.toHex(' '), documented("profile-key"));
     ProfileCipher profile{QStringLiteral("secret")};
