@@ -8,7 +8,6 @@ source "$(dirname "$0")/x-session.sh"
 
 main="Vaulnix v1.0.0 - tester"
 
-gone() { waitFor "! xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1" || fail "\"$1\" stayed open"; }
 # Keys $3... open the window titled $2; the keys $1 close it again.
 closesWith() {
     local keys=$1 title=$2
@@ -16,7 +15,7 @@ closesWith() {
     [ $# -eq 0 ] || xdotool key "$@"
     focusWindow "$title"
     xdotool key $keys
-    gone "$title"
+    waitFor "! xdotool search --onlyvisible --name '^$title\$' >/dev/null 2>&1" || fail "\"$title\" stayed open"
     focusWindow "${back:-$main}"
 }
 
