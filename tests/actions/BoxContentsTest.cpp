@@ -206,7 +206,6 @@ TEST_F(BoxContents, DoubleClickEditsThroughTheBoxDialogs)
     Actions::AddAction(2, "/b/e.vlx", "e", "/e", 0, 1, "");
     select(0);
     whenModal<frmCreateBox>([](frmCreateBox *w) {
-        EXPECT_EQ(w->lblBoxType->text(), "Files To Box:");
         EXPECT_FALSE(w->cmdBrowse->isVisibleTo(w));
         EXPECT_FALSE(w->cmdAuto->isVisibleTo(w));
         w->txtBoxName->setText("renamed");

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +18,7 @@ struct Window
     QPushButton *ok, *autoSet, *browse, *find;
 };
 
-enum Press { Ok, AutoSet, Close, Enter };
+enum Press { Ok, AutoSet, Close };
 
 // The shared dialog fields, which a window must leave as they were unless it is confirmed.
 auto fields()
@@ -60,10 +59,7 @@ TEST_F(DialogWindows, ConfirmingChecksTheFieldsInOrderAndHandsThemBackAsTheyAre)
         {false, "", "", "", false, Ok, false, "Folder not specified"},
         {false, "n", "", "/data/work", false, Ok, false, "Box file not specified"},
         {false, "", " /boxes/list.vlx ", "/a/one.txt;/b/two.txt", true, Ok, true, {}},
-        // Enter in the folder confirms (the walk there is the keyboard test's).
-        {false, "new", "/boxes/new.vlx", "/data/new", true, Enter, true, {}},
         {true, {}, {}, " /data/with spaces/ ", true, AutoSet, true, {}},
-        {true, {}, {}, "/data/proposed", true, Enter, true, {}},
         {true, {}, {}, "/data/elsewhere", false, Close, false, {}},
     };
     for (const auto &[extract, name, file, folder, shred, press, confirmed, message] : cases) {
@@ -78,14 +74,12 @@ TEST_F(DialogWindows, ConfirmingChecksTheFieldsInOrderAndHandsThemBackAsTheyAre)
         w.shred->setChecked(shred);
         (extract ? static_cast<QWidget *>(w.shred) : w.name)->setFocus();
         w.autoSet->setVisible(press == AutoSet);
-        if (press == Enter)
-            QTest::keyClick(w.path, Qt::Key_Return);
-        else if (press == Close)
+        if (press == Close)
             w.dialog->close();
         else
             (press == Ok ? w.ok : w.autoSet)->click();
 
-        EXPECT_EQ(w.dialog->isVisible(), !message.isEmpty() || (press == Enter && !confirmed));
+        EXPECT_EQ(w.dialog->isVisible(), !message.isEmpty());
         EXPECT_EQ(prompt.messages, message.isEmpty() ? QStringList() : QStringList{message});
         EXPECT_TRUE(message.isEmpty() || w.dialog->focusWidget() == w.path) << "the folder field";
         EXPECT_EQ(fields(), !confirmed ? Old

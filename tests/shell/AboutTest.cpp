@@ -2,6 +2,7 @@
 #include "shell/HTMLLink.h"
 #include "shell/frmAbout.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -9,8 +10,9 @@
 #include <gtest/gtest.h>
 
 // Through the window system: the update button opens this version's page, one link at a time is
-// highlighted, a click opens it and marks it visited, and leaving it turns it blue again.
-TEST(About, UpdateOpensThisVersionsPageAndThePointerHighlightsOneLinkAtATime)
+// highlighted, a click opens it and marks it visited, and leaving it turns it blue again; the
+// keyboard and a screen reader open the links too.
+TEST(About, UpdateOpensThisVersionsPageAndLinksOpenByPointerKeyboardOrScreenReader)
 {
     Global::AppVersion = "1.0.0";
     QStringList opened;
@@ -27,7 +29,6 @@ TEST(About, UpdateOpensThisVersionsPageAndThePointerHighlightsOneLinkAtATime)
     const auto centre = [&about](QWidget *w) { return w->mapTo(&about, w->rect().center()); };
     const auto colour = [](const QLabel *l) { return l->palette().color(QPalette::WindowText); };
     const QColor blue(0, 0, 255), red(255, 0, 0), purple(128, 0, 128);
-    EXPECT_EQ(colour(about.lblMailTo), blue);
     QTest::mouseMove(about.windowHandle(), centre(about.lblQuorvane));
     EXPECT_EQ(std::tuple(colour(about.lblQuorvane), about.lblQuorvane->font().underline()),
               std::tuple(red, true));
@@ -41,5 +42,19 @@ TEST(About, UpdateOpensThisVersionsPageAndThePointerHighlightsOneLinkAtATime)
     EXPECT_EQ(colour(about.lblMailTo), blue) << "the window's background";
     QTest::mouseClick(about.windowHandle(), Qt::LeftButton, {}, centre(about.lblMailTo));
     EXPECT_EQ(opened, (QStringList{frmAbout::WebAddress, "mailto:" + frmAbout::MailAddress}));
+
+    // From the keyboard, and as a screen reader finds them.
+    opened.clear();
+    QAccessibleInterface *web = QAccessible::queryAccessibleInterface(about.lblQuorvane);
+    EXPECT_EQ(std::tuple(web->role(), web->text(QAccessible::Name)),
+              std::tuple(QAccessible::Link, frmAbout::SiteName));
+    ASSERT_TRUE(web->actionInterface());
+    web->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(about.lblMailTo->focusPolicy() & Qt::TabFocus);
+    QTest::keyClick(about.lblMailTo, Qt::Key_Return);
+    QTest::keyClick(about.lblQuorvane, Qt::Key_Space);
+    EXPECT_EQ(opened, (QStringList{frmAbout::WebAddress, "mailto:" + frmAbout::MailAddress,
+                                   frmAbout::WebAddress}));
+    EXPECT_TRUE(about.isVisible()) << "Enter on a link opens it, not the OK button";
     HTMLLink::SetOpener({});
 }

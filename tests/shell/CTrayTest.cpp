@@ -14,16 +14,19 @@ public:
     Kind find() const override { return kind; }
 };
 
-struct Clicks
+// The clicks (down, up, double) that one activation of an icon on such a tray makes.
+QList<int> clicks(TrayHost::Kind kind, QSystemTrayIcon::ActivationReason reason)
 {
-    explicit Clicks(CTray &tray)
-        : down(&tray, &CTray::LButtonDown)
-        , up(&tray, &CTray::LButtonUp)
-        , dbl(&tray, &CTray::LButtonDblClick)
-    {}
-    QList<qsizetype> counts() const { return {down.count(), up.count(), dbl.count()}; }
-    QSignalSpy down, up, dbl;
-};
+    FakeHost host;
+    host.kind = kind;
+    CTray tray(nullptr, &host);
+    QList<int> counts(3);
+    QObject::connect(&tray, &CTray::LButtonDown, [&counts] { ++counts[0]; });
+    QObject::connect(&tray, &CTray::LButtonUp, [&counts] { ++counts[1]; });
+    QObject::connect(&tray, &CTray::LButtonDblClick, [&counts] { ++counts[2]; });
+    tray.activated(reason);
+    return counts;
+}
 
 } // namespace
 
@@ -47,15 +50,8 @@ TEST(Tray, ATrayThatAppearsLaterGetsTheIconWithItsPictureAndTip)
 
 TEST(Tray, OneActivationIsTheDoubleClickOnlyOnAStatusNotifierHost)
 {
-    FakeHost sni, classic;
-    std::tie(sni.kind, classic.kind) =
-        std::pair(TrayHost::Kind::StatusNotifier, TrayHost::Kind::Classic);
-    CTray onSni(nullptr, &sni), onClassic(nullptr, &classic);
-    Clicks sniClicks(onSni), classicClicks(onClassic);
-    onSni.activated(QSystemTrayIcon::Trigger);
-    onClassic.activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(sniClicks.counts(), (QList<qsizetype>{1, 1, 1}));
-    EXPECT_EQ(classicClicks.counts(), (QList<qsizetype>{1, 1, 0}));
-    onClassic.activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_EQ(classicClicks.counts(), (QList<qsizetype>{1, 1, 1}));
+    using enum TrayHost::Kind;
+    EXPECT_EQ(clicks(StatusNotifier, QSystemTrayIcon::Trigger), (QList<int>{1, 1, 1}));
+    EXPECT_EQ(clicks(Classic, QSystemTrayIcon::Trigger), (QList<int>{1, 1, 0}));
+    EXPECT_EQ(clicks(Classic, QSystemTrayIcon::DoubleClick), (QList<int>{0, 0, 1}));
 }

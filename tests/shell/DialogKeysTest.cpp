@@ -4,7 +4,6 @@
 #include "dialogs/frmCreateBox.h"
 #include "dialogs/frmExtractFolder.h"
 #include "profiles/frmPassword.h"
-#include "shell/frmAbout.h"
 #include "shell/frmSettings.h"
 
 #include <QCheckBox>
@@ -26,10 +25,10 @@ protected:
         Global::DialogResult = 0;
     }
     // Shows the window, puts the focus on widget and presses key there.
-    static void press(QDialog &dialog, QWidget *widget, Qt::Key key)
+    static void press(QWidget &window, QWidget *widget, Qt::Key key)
     {
-        dialog.show();
-        QApplication::setActiveWindow(&dialog);
+        window.show();
+        QApplication::setActiveWindow(&window);
         widget->setFocus();
         QTest::keyClick(widget, key);
     }
@@ -40,18 +39,11 @@ protected:
 
 } // namespace
 
-TEST_F(DialogKeys, TheThemeInForceIsTheOneAskedFor)
-{
-    QCheckBox box;
-    box.show();
-    box.setFocus();
-    QTest::keyClick(&box, Qt::Key_Return);
-    EXPECT_EQ(box.isChecked(), qgetenv("QT_QPA_PLATFORMTHEME") == "gtk3")
-        << "the GNOME theme lets Enter tick a bare check box; the generic one does not";
-}
-
 TEST_F(DialogKeys, EnterInTheFieldOrOnTheCheckBoxConfirmsSettingsWithoutTicking)
 {
+    QCheckBox bare; // the theme asked for is in force: GNOME's lets Enter tick a bare check box
+    press(bare, &bare, Qt::Key_Return);
+    ASSERT_EQ(bare.isChecked(), qgetenv("QT_QPA_PLATFORMTHEME") == "gtk3");
     for (int on = 0; on < 4; ++on) { // the folder, the check box, OK; Escape on the check box
         frmSettings dialog({[] {}, [](const QString &) {}});
         dialog.txtPath->setText(tmp.path() + "/Boxes");
@@ -98,16 +90,10 @@ TEST_F(DialogKeys, EveryOtherDialogConfirmsWithEnterAndCancelsWithEscape)
         EXPECT_EQ(dialog.result(), key == Qt::Key_Return ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(Global::DialogShred, 0);
     }
-    {
-        frmPassword dialog(host);
-        press(dialog, dialog.txtPassword, Qt::Key_Return);
-        EXPECT_EQ(prompt.messages, QStringList{"No user selected."}) << "Enter pressed OK";
-        QTest::keyClick(dialog.txtPassword, Qt::Key_Escape);
-        EXPECT_FALSE(dialog.isVisible());
-    }
-    auto *about = new frmAbout;
-    QPointer<frmAbout> alive(about);
-    press(*about, about->cmdOK, Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(alive.isNull()) << "Escape closes the About window";
+    // The About window closes with Escape in the keyboard script, which has to close it anyway.
+    frmPassword dialog(host);
+    press(dialog, dialog.txtPassword, Qt::Key_Return);
+    EXPECT_EQ(prompt.messages, QStringList{"No user selected."}) << "Enter pressed OK";
+    QTest::keyClick(dialog.txtPassword, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
 }

@@ -64,7 +64,7 @@ TEST_F(Settings, SaveSettingsWritesNoSizeWhileMaximized)
     EXPECT_TRUE(QFileInfo::exists(appPath() + "anna.vlu")) << "the profile is saved all the same";
 }
 
-TEST_F(Settings, StartAtLoginWritesAndRemovesTheAutostartEntryOnOkOnly)
+TEST_F(Settings, StartAtLoginAndWriteSealedBoxesTakeEffectOnOkOnly)
 {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", tmp.filePath("config").toUtf8());
@@ -80,14 +80,12 @@ TEST_F(Settings, StartAtLoginWritesAndRemovesTheAutostartEntryOnOkOnly)
     setBox(box, false, true);
     EXPECT_FALSE(QFileInfo::exists(entry));
     saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
-}
 
-TEST_F(Settings, WriteSealedBoxesIsKeptInTheSettingsStoreOnOkOnly)
-{
-    const auto box = &frmSettings::chkSealed;
-    EXPECT_FALSE(setBox(box, true, false)) << "off by default";
+    // Write sealed boxes: kept in the settings store.
+    const auto sealed = &frmSettings::chkSealed;
+    EXPECT_FALSE(setBox(sealed, true, false)) << "off by default";
     EXPECT_FALSE(main->WriteSealed()) << "Cancel changes nothing";
-    setBox(box, true, true);
+    setBox(sealed, true, true);
     EXPECT_EQ(storedSetting("WriteSealedBoxes"), "true");
-    EXPECT_TRUE(setBox(box, false, true) && !main->WriteSealed());
+    EXPECT_TRUE(setBox(sealed, false, true) && !main->WriteSealed());
 }

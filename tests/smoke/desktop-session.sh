@@ -6,18 +6,15 @@
 set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
 
-startX
-startWindowManager
-freshHome session
-copyProgram "$1" Papers
-echo "first letter" >"$work/Papers/letter.txt"
-
 terminate() { kill -TERM "$program"; ended "$program" SIGTERM; }
 clientSize() { xdotool getwindowgeometry "$windowId" | sed -n 's/^ *Geometry: //p'; }
 
-startProgram
-createFirstProfile tester s3cret
-newBoxAction "$work/Papers"
+startWithPapers session "$1"
+xdotool key ctrl+n # File > New Box, the create-box window's proposals confirmed
+focusWindow "Select Folder to Box"
+typeText "$work/Papers"; xdotool key Return
+focusWindow "Create Box"
+xdotool key Tab Tab Tab Tab Tab Tab space
 focusWindow "Vaulnix v1.0.0 - tester"
 xdotool windowsize --sync "$windowId" 640 420 2>/dev/null || true
 sleep 0.3

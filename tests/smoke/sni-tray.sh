@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program beside a StatusNotifierItem tray host (as KDE Plasma and GNOME's AppIndicator
 # extension are) on a private session bus: a host started after the program gets the icon, one
-# activation shows the window, the menu a host reads is right at once after logging on and off,
+# activation shows the window, the menu a host reads is right at once after logging on,
 # and a restarted host gets the icon again. Usage: sni-tray.sh PATH/TO/vaulnix
 set -euo pipefail
 [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -n "${SNI_TRAY_BUS:-}" ] ||
@@ -33,20 +33,14 @@ logged="-|_Run Actions|-|S_tartup Actions|Shut_down Actions|-|_Remove Vaulnix"
 menuIs "_Hide|$logged" || fail "menu after logging on: $("$host" menu "$item")"
 "$host" click "$item" _Hide
 waitFor "! shown" || fail "Hide left the window shown"
-menuIs "_Show|$logged" || fail "menu after Hide: $("$host" menu "$item")"
 dbus-send --session --type=method_call --dest="${item%%/*}" "/${item#*/}" \
     org.kde.StatusNotifierItem.Activate int32:0 int32:0
 waitFor shown || fail "one activation did not show the window"
-echo "sni: the menu follows the logon at once; one activation shows the window"
-
-focusWindow "$main"
-xdotool key alt+f l
-waitFor "menuIs '_Login...|-|_Remove Vaulnix'" || fail "menu after logging off: $("$host" menu "$item")"
-echo "sni: the menu follows the logoff at once"
+echo "sni: the menu follows the logon at once (Hide, Show and Logoff: the main window test); one activation shows the window"
 
 kill "$hostPid"; wait "$hostPid" 2>/dev/null || true
 startHost "a restarted host did not get the icon"
 "$host" click "$item" "_Remove Vaulnix"
 ended "$program" "Remove Vaulnix"
 echo "sni: a restarted host got the icon back, and its menu ends the program"
-echo "4 passed, 0 failed"
+echo "3 passed, 0 failed"

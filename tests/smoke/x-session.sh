@@ -94,13 +94,12 @@ createFirstProfile() {
     focusWindow "Vaulnix v1.0.0 - $1"
 }
 
-# File > New Box on a folder, confirming the proposals of the create-box window.
-newBoxAction() {
-    xdotool key ctrl+n
-    focusWindow "Select Folder to Box"
-    typeText "$1"; xdotool key Return
-    focusWindow "Create Box"
-    xdotool key Tab Tab Tab Tab Tab Tab space
+# Xvfb and openbox, a fresh home named $1, a private copy of the program $2 beside a folder Papers
+# with one letter, started with a first profile "tester".
+startWithPapers() {
+    startX; startWindowManager; freshHome "$1"; copyProgram "$2" Papers
+    echo "first letter" >"$work/Papers/letter.txt"
+    startProgram; createFirstProfile tester s3cret
 }
 
 # Ends the program through File > Exit and checks a clean exit with the settings written.

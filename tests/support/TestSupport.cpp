@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <utility>
 
 namespace TestSupport {
