@@ -4,8 +4,12 @@
 
 FilePrefetcher::FilePrefetcher(std::vector<std::pair<QString, qint64>> list)
     : files(std::move(list))
-    , worker(&FilePrefetcher::run, this)
-{}
+{
+    // No thread for nothing: starting one maps its stack, which waits while another thread
+    // maps memory (the key derivation's), and the window would wait with it.
+    if (!files.empty())
+        worker = std::thread(&FilePrefetcher::run, this);
+}
 
 FilePrefetcher::~FilePrefetcher()
 {
@@ -14,7 +18,8 @@ FilePrefetcher::~FilePrefetcher()
         cancelled = true;
     }
     changed.notify_all();
-    worker.join();
+    if (worker.joinable())
+        worker.join();
 }
 
 FilePrefetcher::Item FilePrefetcher::take()
