@@ -243,9 +243,13 @@ private:
                   QFileDevice &box);
     bool decipherPiped(TargetFile &out, const QString &target, const BoxCatalogue::File &file,
                        ChunkTransform &transform, bool wholeBox, const QString &shownName);
+    // Writes each chunk with write on a thread of its own and reports it with report (plain
+    // bytes, plain bytes left) on this one, which pumps meanwhile; the next chunk is written only
+    // once the last is reported, so a stop or a re-key from a handler takes effect at once.
     bool pipeChunks(qint64 size, const QString &BlockFile, const QString &fileName,
                     ChunkTransform &transform, bool sealing, ChunkPipeline::Reader read,
-                    const std::function<void(const char *data, qint64 n, qint64 left)> &put);
+                    const std::function<void(const char *data, qint64 n)> &write,
+                    const std::function<void(qint64 plain, qint64 left)> &report);
     // Derives format's key for Password on another thread; the keyed state is left alone.
     static std::future<void> deriveKeyAhead(BoxFormat &format, const QString &Password);
     void waitPumping(std::future<void> &ready);

@@ -226,6 +226,26 @@ TEST_F(FileSystemFaults, EveryFailedCallLeavesTheOldStateOrTheNewAndSaysWhy)
         EXPECT_GT(injected[&f - Faults], 0) << f.name << " was never injected";
 }
 
+TEST_F(FileSystemFaults, AWriteTheSystemHoldsUpNeverHoldsUpTheWindow)
+{
+    // The third write is one of big.bin's chunks; it is held until a pump lets it go, which a
+    // window whose thread waited inside that write would never get to.
+    const QByteArray prefix = QFile::encodeName(ws());
+    bool releasedByPump = false;
+    engine.setPump([&] { releasedByPump = vaulnix_fsfault_release() || releasedByPump; });
+    for (const Scenario &s : {Scenarios[0], Scenarios[2]}) {
+        SCOPED_TRACE(s.name);
+        prepare(s);
+        releasedByPump = false;
+        vaulnix_fsfault_arm(prefix.constData(), FsWrite, 3, 0, FsHold);
+        EXPECT_EQ(run(s), 0) << console->errors.str();
+        EXPECT_TRUE(vaulnix_fsfault_fired() && releasedByPump);
+        vaulnix_fsfault_disarm();
+        checkOutcome(s, 0, false, false);
+    }
+    engine.setPump(nullptr);
+}
+
 TEST_F(FileSystemFaults, AFailedProfileSaveKeepsTheSavedProfile)
 {
     RecordingPrompt prompt;

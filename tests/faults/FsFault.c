@@ -8,6 +8,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <stdarg.h>
 #include <stdatomic.h>
@@ -16,6 +17,7 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <time.h>
 #include <unistd.h>
 
 #define MAX_FDS 65536
@@ -52,6 +54,9 @@ static long faultAt;
 static int faultErrno;
 static int faultAction;
 static char reportPath[PATH_MAX];
+static pthread_mutex_t holdLock = PTHREAD_MUTEX_INITIALIZER;
+static pthread_cond_t holdChanged = PTHREAD_COND_INITIALIZER;
+static int holding, released;
 
 static void *resolve(void **cache, const char *name)
 {
@@ -194,6 +199,18 @@ static enum Decision decide(unsigned op)
     writeReport();
     if (faultAction == FsKill)
         kill(getpid(), SIGKILL);
+    if (faultAction == FsHold) {
+        struct timespec until;
+        clock_gettime(CLOCK_REALTIME, &until);
+        until.tv_sec += 10;
+        pthread_mutex_lock(&holdLock);
+        for (holding = 1; !released;)
+            if (pthread_cond_timedwait(&holdChanged, &holdLock, &until) == ETIMEDOUT)
+                break;
+        holding = 0;
+        pthread_mutex_unlock(&holdLock);
+        return Pass;
+    }
     return faultAction == FsShortWrite && (op & FsWrite) ? Short : Fail;
 }
 
@@ -654,6 +671,7 @@ void vaulnix_fsfault_arm(const char *pathPrefix, unsigned opMask, long at, int e
     atomic_store(&seen, 0);
     atomic_store(&fired, 0);
     atomic_store(&failNextWrite, 0);
+    released = 0;
     watchOpenFds();
     atomic_store(&armed, 1);
 }
@@ -661,6 +679,15 @@ void vaulnix_fsfault_arm(const char *pathPrefix, unsigned opMask, long at, int e
 void vaulnix_fsfault_disarm(void)
 {
     atomic_store(&armed, 0);
+}
+int vaulnix_fsfault_release(void)
+{
+    pthread_mutex_lock(&holdLock);
+    int was = holding;
+    released = was;
+    pthread_cond_broadcast(&holdChanged);
+    pthread_mutex_unlock(&holdLock);
+    return was;
 }
 long vaulnix_fsfault_count(void)
 {
