@@ -1,6 +1,6 @@
 // The engine's large-file paths: the pipeline reads a file's chunks and passes them through the
-// format's transform on a second thread while this one writes them, raises the events, pumps
-// messages and checks for a stop, chunk by chunk as the single-threaded path does.
+// format's transform on a second thread, a third writes them, and this one raises the events,
+// pumps messages and checks for a stop, chunk by chunk as the single-threaded path does.
 #include "engine/CCipherBlock.h"
 
 #include "core/VaulnixError.h"

@@ -12,7 +12,7 @@
 #include <thread>
 
 // Reads one file's data and passes it through its transform on a second thread, a few chunks
-// ahead of the engine, which writes each chunk and reports it on its own thread meanwhile. The
+// ahead of the one that takes them with next() and writes them. The
 // ring of buffers is reused from file to file, so memory stays at Slots chunks whatever the
 // file's size.
 class ChunkPipeline
