@@ -29,6 +29,13 @@ void CCipherBlock::pump()
         pumpMessages();
 }
 
+std::function<void()> CCipherBlock::pumpWhileWaiting()
+{
+    if (!pumpMessages)
+        return {};
+    return [this] { pump(); };
+}
+
 void CCipherBlock::requireDone(ChunkTransform::Outcome outcome, const QString &BlockFile,
                                const QString &file)
 {

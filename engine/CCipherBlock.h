@@ -191,6 +191,8 @@ private:
     };
 
     void pump();
+    // pump, for a helper thread's queue to call while this thread waits on it; nothing without one.
+    std::function<void()> pumpWhileWaiting();
     bool stopRequested() const;
     static void requirePassword(const QString &Password);
     qint32 rate(qint64 milliseconds) const;

@@ -116,7 +116,7 @@ CCipherBlock::ExtractResult CCipherBlock::ExtractBlock(const QString &BlockFile,
         rateTick.StartTick();
         // Two writers share the per-file work of the system; a target always goes to the same
         // one, so files of one name keep the box's order.
-        FileWriter writers[2];
+        FileWriter writers[2]{FileWriter(pumpWhileWaiting()), FileWriter(pumpWhileWaiting())};
         for (qint32 i = 0; i < catalogue.files.size(); ++i) {
             if (stopRequested())
                 return ExtractStopped;

@@ -165,8 +165,8 @@ CCipherBlock::WriteResult CCipherBlock::writeBox(const QString &BlockFile, BoxCa
         if (file.size <= SmallFileBytes)
             small[smallCount++ % 2].emplace_back(file.path, file.size);
     }
-    FilePrefetcher even(std::move(small[0]));
-    FilePrefetcher odd(std::move(small[1]));
+    FilePrefetcher even(std::move(small[0]), pumpWhileWaiting());
+    FilePrefetcher odd(std::move(small[1]), pumpWhileWaiting());
     waitPumping(keyReady);
     if (stopRequested())
         return WriteStopped;

@@ -1,9 +1,12 @@
 #include "engine/FilePrefetcher.h"
 
 #include "engine/NativeFile.h"
+#include "engine/PumpedWait.h"
 
-FilePrefetcher::FilePrefetcher(std::vector<std::pair<QString, qint64>> list)
+FilePrefetcher::FilePrefetcher(std::vector<std::pair<QString, qint64>> list,
+                               std::function<void()> whileWaiting)
     : files(std::move(list))
+    , pump(std::move(whileWaiting))
 {
     // No thread for nothing: starting one maps its stack, which waits while another thread
     // maps memory (the key derivation's), and the window would wait with it.
@@ -27,7 +30,8 @@ FilePrefetcher::Item FilePrefetcher::take()
     std::unique_lock guard(lock);
     if (queue.empty()) {
         takerWaiting = true;
-        changed.wait(guard, [this] { return !queue.empty(); });
+        pumpedWait(
+            guard, changed, [this] { return !queue.empty(); }, pump);
         takerWaiting = false;
     }
     Item item = std::move(queue.front());

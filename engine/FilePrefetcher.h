@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -28,8 +29,10 @@ public:
         QString error;   // why the file could not be read
     };
 
-    // files: path and expected size, in the order take() returns them.
-    explicit FilePrefetcher(std::vector<std::pair<QString, qint64>> files);
+    // files: path and expected size, in the order take() returns them. whileWaiting, if given,
+    // is called every few milliseconds while take() waits.
+    explicit FilePrefetcher(std::vector<std::pair<QString, qint64>> files,
+                            std::function<void()> whileWaiting = {});
     ~FilePrefetcher();
     FilePrefetcher(const FilePrefetcher &) = delete;
     FilePrefetcher &operator=(const FilePrefetcher &) = delete;
@@ -40,6 +43,7 @@ private:
     void run();
 
     std::vector<std::pair<QString, qint64>> files;
+    std::function<void()> pump;
     std::mutex lock;
     std::condition_variable changed;
     std::deque<Item> queue;

@@ -1,10 +1,12 @@
 #include "engine/FileWriter.h"
 
 #include "core/VaulnixError.h"
+#include "engine/PumpedWait.h"
 #include "engine/TargetFile.h"
 
-FileWriter::FileWriter()
-    : worker(&FileWriter::run, this)
+FileWriter::FileWriter(std::function<void()> whileWaiting)
+    : pump(std::move(whileWaiting))
+    , worker(&FileWriter::run, this)
 {}
 
 FileWriter::~FileWriter()
@@ -29,7 +31,9 @@ void FileWriter::add(QString target, QByteArray data)
     if (queuedBytes >= MaxQueuedBytes && failure.isEmpty()) {
         adderWaiting = true;
         changed.notify_all();
-        changed.wait(guard, [this] { return queuedBytes <= ResumeBytes || !failure.isEmpty(); });
+        pumpedWait(
+            guard, changed, [this] { return queuedBytes <= ResumeBytes || !failure.isEmpty(); },
+            pump);
         adderWaiting = false;
     }
     throwFailure();
@@ -48,7 +52,8 @@ void FileWriter::finish()
     std::unique_lock guard(lock);
     adderWaiting = true;
     changed.notify_all();
-    changed.wait(guard, [this] { return (queue.empty() && !busy) || !failure.isEmpty(); });
+    pumpedWait(
+        guard, changed, [this] { return (queue.empty() && !busy) || !failure.isEmpty(); }, pump);
     adderWaiting = false;
     throwFailure();
 }

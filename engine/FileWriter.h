@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -21,7 +22,8 @@ public:
     static constexpr qint64 ResumeBytes = MaxQueuedBytes / 2;
     static constexpr std::size_t WakeBatch = 32;
 
-    FileWriter();
+    // whileWaiting, if given, is called every few milliseconds while add() or finish() waits.
+    explicit FileWriter(std::function<void()> whileWaiting = {});
     ~FileWriter();
     FileWriter(const FileWriter &) = delete;
     FileWriter &operator=(const FileWriter &) = delete;
@@ -44,5 +46,6 @@ private:
     bool adderWaiting = false;
     bool closing = false;
     QString failure;
+    std::function<void()> pump;
     std::thread worker;
 };
