@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+class BoxWriteQueue;
 class FileWriter;
 class NativeFile;
 class QFile;
@@ -224,7 +225,10 @@ private:
                             const QString &file);
     void extractSmall(const QString &target, const BoxCatalogue::File &file,
                       ChunkTransform &transform, FileWriter &writer);
+    // Hands the gathered batch to the box's writer (or writes it, without one).
     void flushStaged(QFileDevice &box);
+    // The same, and waits until everything handed over is written.
+    void drainStaged(QFileDevice &box);
     // False when a stop came first.
     bool verifyBox(const QString &BlockFile, const std::vector<PackedFile> &packed);
     void shredFiles(const QStringList &paths);
@@ -279,6 +283,7 @@ private:
     bool shredStarted = false;
     std::unique_ptr<QFile> readHandle;
     std::unique_ptr<ChunkPipeline> pipeline;
-    QByteArray chunk;  // one chunk of file data, reused from file to file
-    QByteArray staged; // enciphered small files waiting to be written together
+    QByteArray chunk;                   // one chunk of file data, reused from file to file
+    QByteArray staged;                  // enciphered small files waiting to be written together
+    BoxWriteQueue *boxWrites = nullptr; // the box's writer while one is written
 };

@@ -2,6 +2,7 @@
 
 #include "core/Global.h"
 #include "core/VaulnixError.h"
+#include "engine/BoxWriteQueue.h"
 #include "engine/EngineHelpers.h"
 #include "engine/FileSystem.h"
 #include "engine/NativeFile.h"
@@ -14,10 +15,14 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <utility>
 
 using namespace EngineHelpers;
 
 namespace {
+
+// Enciphered files are gathered up to this and written at once.
+constexpr qsizetype StagedBatchBytes = 1048576;
 
 void readExactly(QFileDevice &file, char *buffer, qint64 n, const QString &whatFails)
 {
@@ -195,7 +200,13 @@ CCipherBlock::WriteResult CCipherBlock::writeBox(const QString &BlockFile, BoxCa
         if ((i + 1) % 10 == 0)
             pump();
     }
-    writeAll(box, format->header(plan), BlockFile);
+    BoxWriteQueue writes(box, pumpWhileWaiting());
+    struct ForgetOnExit
+    {
+        BoxWriteQueue *&queue;
+        ~ForgetOnExit() { queue = nullptr; }
+    } forget{boxWrites = &writes};
+    writes.add(format->header(plan));
     catalogue = plan;
 
     emit CreatingFileBlock();
@@ -216,6 +227,7 @@ CCipherBlock::WriteResult CCipherBlock::writeBox(const QString &BlockFile, BoxCa
         return WriteStopped;
 
     flushStaged(box);
+    writes.finish();
     QString failure;
     if (!syncToDisk(box, &failure))
         throw VaulnixError(QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, failure));
@@ -250,21 +262,12 @@ CCipherBlock::WriteResult CCipherBlock::writeBox(const QString &BlockFile, BoxCa
 void CCipherBlock::encipherInto(QFileDevice &box, ChunkTransform &transform, qint64 index,
                                 char *data, qint64 n, bool last)
 {
-    // Small pieces are enciphered straight into a batch written at once; whole chunks go out
-    // as they are.
-    constexpr qsizetype batch = 1048576;
-    const qint64 stored = transform.storedBytes(n);
-    if (n > SmallFileBytes) {
-        flushStaged(box);
-        requireDone(transform.apply(index, data, n, data, last), box.fileName(), QString());
-        writeAll(box, data, stored, box.fileName());
-        return;
-    }
+    // Pieces are enciphered straight into a batch written at once.
     const qsizetype end = staged.size();
-    staged.resize(end + stored);
+    staged.resize(end + transform.storedBytes(n));
     requireDone(transform.apply(index, data, n, staged.data() + end, last), box.fileName(),
                 QString());
-    if (staged.size() >= batch)
+    if (staged.size() >= StagedBatchBytes)
         flushStaged(box);
 }
 
@@ -303,8 +306,20 @@ void CCipherBlock::flushStaged(QFileDevice &box)
 {
     if (staged.isEmpty())
         return;
-    writeAll(box, staged, box.fileName());
-    staged.clear();
+    if (!boxWrites) {
+        writeAll(box, staged, box.fileName());
+        staged.clear();
+        return;
+    }
+    boxWrites->add(std::exchange(staged, QByteArray()));
+    staged.reserve(StagedBatchBytes + ChunkBytes + 64);
+}
+
+void CCipherBlock::drainStaged(QFileDevice &box)
+{
+    flushStaged(box);
+    if (boxWrites)
+        boxWrites->finish();
 }
 
 void CCipherBlock::AddFileBlock(const PackedFile &file, ChunkTransform &transform, QFileDevice &box)
