@@ -225,10 +225,10 @@ private:
                             const QString &file);
     void extractSmall(const QString &target, const BoxCatalogue::File &file,
                       ChunkTransform &transform, FileWriter &writer);
-    // Hands the gathered batch to the box's writer (or writes it, without one).
-    void flushStaged(QFileDevice &box);
+    // Hands the gathered batch to the box's writer.
+    void flushStaged();
     // The same, and waits until everything handed over is written.
-    void drainStaged(QFileDevice &box);
+    void drainStaged();
     // False when a stop came first.
     bool verifyBox(const QString &BlockFile, const std::vector<PackedFile> &packed);
     void shredFiles(const QStringList &paths);

@@ -125,7 +125,7 @@ bool CCipherBlock::pipeChunks(qint64 size, const QString &BlockFile, const QStri
 void CCipherBlock::addPiped(const PackedFile &file, ChunkTransform &transform, NativeFile &source,
                             QFileDevice &box)
 {
-    drainStaged(box); // the pipeline's writer writes the box from here on
+    drainStaged(); // the pipeline's writer writes the box from here on
     const auto read = [&file, &source](char *buffer, qint64 n, bool last) {
         // Asking for one byte more with the last chunk shows a file that grew.
         const qint64 got = source.read(buffer, last ? n + 1 : n);

@@ -226,8 +226,7 @@ CCipherBlock::WriteResult CCipherBlock::writeBox(const QString &BlockFile, BoxCa
     if (stopRequested())
         return WriteStopped;
 
-    flushStaged(box);
-    writes.finish();
+    drainStaged();
     QString failure;
     if (!syncToDisk(box, &failure))
         throw VaulnixError(QStringLiteral("Cannot save the box %1: %2").arg(BlockFile, failure));
@@ -268,7 +267,7 @@ void CCipherBlock::encipherInto(QFileDevice &box, ChunkTransform &transform, qin
     requireDone(transform.apply(index, data, n, staged.data() + end, last), box.fileName(),
                 QString());
     if (staged.size() >= StagedBatchBytes)
-        flushStaged(box);
+        flushStaged();
 }
 
 void CCipherBlock::reportWritten(qint64 n, qint64 left, const PackedFile &file)
@@ -302,24 +301,19 @@ VaulnixError CCipherBlock::changedWhilePacked(const PackedFile &file)
         QStringLiteral("%1 changed while it was packed; the box was not written").arg(file.path));
 }
 
-void CCipherBlock::flushStaged(QFileDevice &box)
+void CCipherBlock::flushStaged()
 {
     if (staged.isEmpty())
         return;
-    if (!boxWrites) {
-        writeAll(box, staged, box.fileName());
-        staged.clear();
-        return;
-    }
     boxWrites->add(std::exchange(staged, QByteArray()));
-    staged.reserve(StagedBatchBytes + ChunkBytes + 64);
+    // A batch ends with the piece that takes it past its size: at most a chunk more.
+    staged.reserve(StagedBatchBytes + ChunkBytes + format->chunkOverhead());
 }
 
-void CCipherBlock::drainStaged(QFileDevice &box)
+void CCipherBlock::drainStaged()
 {
-    flushStaged(box);
-    if (boxWrites)
-        boxWrites->finish();
+    flushStaged();
+    boxWrites->finish();
 }
 
 void CCipherBlock::AddFileBlock(const PackedFile &file, ChunkTransform &transform, QFileDevice &box)
